@@ -1,0 +1,20 @@
+#pragma once
+
+// Byte classes of code page 932 text. Bytes are unsigned char and only ASCII counts as a letter or
+// a digit, whatever the process locale (<cctype> would depend on it, and is undefined for bytes
+// from 0x80 when char is signed).
+
+namespace byteclass {
+
+constexpr bool IsLeadByte(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+constexpr bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+constexpr bool IsLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+constexpr unsigned char ToUpper(unsigned char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+}
+
+} // namespace byteclass
