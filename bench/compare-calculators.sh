@@ -78,12 +78,12 @@ run_best() {
   echo "$rss" > "$work/$name.rss"
 }
 
-rate() { awk -v n="$1" -v s="$2" 'BEGIN { printf "%.0f", s > 0 ? n / s : 0 }'; }
+rate() { awk -v n="$1" -v s="$2" 'BEGIN { printf "%.0f", (s > 0 ? n / s : 0) }'; }
 report() { # NAME LABEL LINES
   local s m
   s=$(cat "$work/$1.seconds")
   m=$(tail -n 1 "$work/$1.rss")
-  printf '%-18s %10.3f %12s %10.1f\n' "$2" "$s" "$(rate "$3" "$s")" "$(awk -v k="$m" 'BEGIN { print k / 1024 }')"
+  printf '%-22s %10.3f %12s %10.1f\n' "$2" "$s" "$(rate "$3" "$s")" "$(awk -v k="$m" 'BEGIN { print k / 1024 }')"
 }
 
 echo "generating $lines formulas (and $big_lines for brunovelt alone)"
@@ -96,7 +96,7 @@ run_timed bc "$work/f.bc.txt" "$work/out.bc" env BC_LINE_LENGTH=0 bc -l -q
 run_best brunovelt_big "$work/big.brunovelt.txt" "$work/out.big" "$brunovelt" --calc
 
 echo
-printf '%-18s %10s %12s %10s\n' calculator seconds lines/s "peak MiB"
+printf '%-22s %10s %12s %10s\n' calculator seconds lines/s "peak MiB"
 report brunovelt "brunovelt --calc" "$lines"
 report calc "calc -p" "$lines"
 report bc "bc -l" "$lines"

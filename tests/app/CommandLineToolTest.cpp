@@ -1,0 +1,141 @@
+#include "CommandLineTool.h"
+
+#include "Cp932Codec.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace {
+
+struct ToolRun
+{
+    std::optional<int> status;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadAll(std::FILE* f)
+{
+    std::rewind(f);
+    std::string text;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
+        text.append(buffer, n);
+    return text;
+}
+
+// Runs the tool in this process with `input` as standard input.
+ToolRun RunTool(std::vector<const char*> args, const std::string& input = "")
+{
+    std::FILE* in = std::tmpfile();
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    std::fwrite(input.data(), 1, input.size(), in);
+    std::rewind(in);
+    ToolRun run;
+    run.status = RunCommandLineTool(args, in, out, err);
+    run.out = ReadAll(out);
+    run.err = ReadAll(err);
+    std::fclose(in);
+    std::fclose(out);
+    std::fclose(err);
+    return run;
+}
+
+// Each formula argument gives one line: the answer, the message, or an empty line.
+TEST(CalcMode, FormulaArguments)
+{
+    const ToolRun run = RunTool({"--calc", "3+5*2", "IF(5+3>5,10,20)", "ROUND(2.345,2)", "１２×３＝",
+                             "1/0", "", "   ", "5\xE2\x88\x92" "2", "--5"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "13\n10\n2.35\n36\n0で除算しました\n\n\n3\n計算式に異常があります\n");
+}
+
+// Standard input: LF ends a line, a CR before it goes, a last line without LF counts.
+TEST(CalcMode, StandardInputLines)
+{
+    const ToolRun run = RunTool({"--calc"}, "1+1\r\n2*3\n\n(2+3\n1/3");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "2\n6\n\n計算式に異常があります\n0.3333333333\n");
+    EXPECT_EQ(RunTool({"--calc"}, "").out, "");
+    EXPECT_EQ(RunTool({"--calc"}, "\n").out, "\n");
+    EXPECT_EQ(RunTool({"--calc"}, "7\r").out, "7\n"); // the CR of a last line without LF too
+}
+
+// Lines much longer than the read block are answered whole.
+TEST(CalcMode, LongLinesAcrossBlocks)
+{
+    std::string sum = "1";
+    for (int i = 0; i < 200000; ++i)
+        sum += "+1";
+    const ToolRun run = RunTool({"--calc"}, "2\n" + sum + "\n3\n");
+    EXPECT_EQ(run.out, "2\n200001\n3\n");
+}
+
+// --comma, --raw and --cp932 change the form, the normalisation and the encoding.
+TEST(CalcMode, Options)
+{
+    EXPECT_EQ(RunTool({"--calc", "--comma", "1234567.5", "-1000"}).out, "1,234,567.5\n-1,000\n");
+    EXPECT_EQ(RunTool({"--calc", "--raw", "3+5=", "3+5"}).out, "計算式に異常があります\n8\n");
+    // Code page 932 both ways: "１２" in, the code page's message out.
+    EXPECT_EQ(RunTool({"--calc", "--cp932", "\x82\x50\x82\x51", "1/0"}).out,
+              "12\n0\x82\xC5\x8F\x9C\x8E\x5A\x82\xB5\x82\xDC\x82\xB5\x82\xBD\n");
+    EXPECT_EQ(RunTool({"--calc", "--", "--comma"}).out, "計算式に異常があります\n");
+    EXPECT_EQ(Cp932ToUtf8(RunTool({"--calc", "--comma", "--raw", "--cp932"}, "1000=\n").out),
+              "計算式に異常があります\n");
+}
+
+// Bad usage exits 2 with a one-line reason.
+TEST(CalcMode, BadUsage)
+{
+    const ToolRun run = RunTool({"--calc", "--bogus", "1"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("--bogus"), std::string::npos);
+    EXPECT_EQ(RunTool({"--self-test", "x"}).status, 2);
+    EXPECT_EQ(RunTool({"--functions", "x"}).status, 2);
+}
+
+// The other modes; a file name or nothing means the window.
+TEST(OtherModes, SelfTestFunctionsHelpVersion)
+{
+    const ToolRun selfTest = RunTool({"--self-test"});
+    EXPECT_EQ(selfTest.status, 0);
+    EXPECT_EQ(selfTest.out, "正常終了\n");
+
+    const ToolRun functions = RunTool({"--functions"});
+    EXPECT_EQ(functions.status, 0);
+    EXPECT_EQ(std::count(functions.out.begin(), functions.out.end(), '\n'), 29);
+    EXPECT_EQ(functions.out.substr(0, functions.out.find('\n')), "ABS\t値\t絶対値を求める");
+    EXPECT_NE(functions.out.find("IF\t条件,項目1,項目2\t条件が正しいときには項目１を"), std::string::npos);
+
+    EXPECT_EQ(RunTool({"--version"}).out, "Brunovelt Version 1.10\n");
+    EXPECT_NE(RunTool({"--help"}).out.find("--calc"), std::string::npos);
+    EXPECT_FALSE(RunTool({}).status.has_value());
+    EXPECT_FALSE(RunTool({"sheet.txt"}).status.has_value());
+}
+
+// The built program, through a pipe, with its exit status.
+TEST(Executable, PipesAndExitStatus)
+{
+    std::FILE* pipe = popen("printf '6*7\\n1,000+1\\n' | " BRUNOVELT_EXE " --calc", "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string out;
+    char buffer[256];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        out.append(buffer, n);
+    const int status = pclose(pipe);
+    EXPECT_EQ(out, "42\n1001\n");
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    const int usage = std::system(BRUNOVELT_EXE " --calc --nope >/dev/null 2>&1");
+    EXPECT_TRUE(WIFEXITED(usage) && WEXITSTATUS(usage) == 2);
+    const int full = std::system(BRUNOVELT_EXE " --calc 1 2 3 >/dev/full 2>/dev/null");
+    EXPECT_TRUE(WIFEXITED(full) && WEXITSTATUS(full) == 1); // a failed write is no success
+}
+
+} // namespace
