@@ -10,6 +10,8 @@ packages=(
   libbenchmark-dev                # bench/
   apcalc bc                       # reference calculators the command-line benchmark compares with
   locales                         # a comma-decimal locale for the locale-independence test run
+  qt6-base-dev libgl-dev          # the window (Qt 6 Widgets)
+  fonts-ipafont-gothic            # Japanese fixed and proportional fonts (IPAGothic, IPAPGothic)
 )
 
 missing=()
