@@ -95,8 +95,7 @@ class LineCalculator
 public:
     LineCalculator(const CalcOptions& options, LineWriter& writer)
         : m_options(options), m_writer(writer)
-    {
-    }
+    {}
 
     void Answer(std::string_view line)
     {
@@ -106,8 +105,8 @@ public:
             const std::string cp932 = convert ? Utf8ToCp932(line) : std::string();
             const std::string_view text = convert ? std::string_view(cp932) : line;
             const std::size_t start = out.size();
-            const int code = AppendAnswerForLine(out, text, m_options.comma, m_lastAnswer,
-                                                 m_options.normalize);
+            const int code =
+                AppendAnswerForLine(out, text, m_options.comma, m_lastAnswer, m_options.normalize);
             // Answers are ASCII; only the error messages need converting back.
             if (code < 0 && !m_options.cp932) {
                 out.resize(start);

@@ -10,8 +10,14 @@ constexpr bool IsLeadByte(unsigned char c)
 {
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
-constexpr bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-constexpr bool IsLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+constexpr bool IsDigit(unsigned char c)
+{
+    return c >= '0' && c <= '9';
+}
+constexpr bool IsLetter(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 constexpr unsigned char ToUpper(unsigned char c)
 {
     return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;

@@ -20,7 +20,10 @@ CalcClockFn g_clock = &SystemToday;
 
 } // namespace
 
-CalcDate CalcToday() { return g_clock(); }
+CalcDate CalcToday()
+{
+    return g_clock();
+}
 
 CalcClockFn SetCalcClock(CalcClockFn clock)
 {

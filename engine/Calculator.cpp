@@ -24,26 +24,47 @@ constexpr double kPi = 3.1415926535;
 int Level(unsigned char c)
 {
     switch (c) {
-    case '(': case ')': case ',': return -1;
-    case '+': case '-': case '=': case '<': case '>': return 1;
-    case '*': case '/': case '%': return 2;
+    case '(':
+    case ')':
+    case ',': return -1;
+    case '+':
+    case '-':
+    case '=':
+    case '<':
+    case '>': return 1;
+    case '*':
+    case '/':
+    case '%': return 2;
     case '^': return 3;
     default: return 65535;
     }
 }
 
-int GetPriority(unsigned char a, unsigned char b) { return Level(a) - Level(b); }
+int GetPriority(unsigned char a, unsigned char b)
+{
+    return Level(a) - Level(b);
+}
 
 bool IsOperator(unsigned char c)
 {
     switch (c) {
-    case '+': case '-': case '*': case '/': case '%': case '^': case '=': case '<': case '>':
-        return true;
+    case '+':
+    case '-':
+    case '*':
+    case '/':
+    case '%':
+    case '^':
+    case '=':
+    case '<':
+    case '>': return true;
     default: return false;
     }
 }
 
-bool IsPiName(std::string_view name) { return name == "PI" || name == "pi"; }
+bool IsPiName(std::string_view name)
+{
+    return name == "PI" || name == "pi";
+}
 
 // An operator-stack entry: an operator character, "(" or a name (a range of the working copy).
 struct StackEntry
@@ -72,8 +93,7 @@ class Evaluation
 public:
     Evaluation(const CCalculator& calc, const std::string& copy, CValueStack& values)
         : m_calc(calc), m_copy(copy), m_values(values)
-    {
-    }
+    {}
 
     int error() const { return m_error; }
 
@@ -184,19 +204,24 @@ private:
 // commas inside a call separate its arguments. The text ends at its first NUL.
 void RemoveGroupSeparators(std::string_view formula, std::string& copy)
 {
-    copy.clear();
+    const std::size_t nul = formula.find('\0');
+    if (nul != std::string_view::npos)
+        formula = formula.substr(0, nul);
+    copy.assign(formula);
+    if (formula.find(',') == std::string_view::npos)
+        return; // the common case: nothing to drop
+    std::size_t kept = 0;
     long long depth = 0;
     for (const char c : formula) {
-        if (c == '\0')
-            break;
         if (c == '(')
             ++depth;
         else if (c == ')')
             --depth;
         else if (c == ',' && depth <= 0)
             continue;
-        copy.push_back(c);
+        copy[kept++] = c;
     }
+    copy.resize(kept);
 }
 
 int Convert(const std::string& copy, std::vector<StackEntry>& ops, Evaluation& eval)
@@ -212,6 +237,11 @@ int Convert(const std::string& copy, std::vector<StackEntry>& ops, Evaluation& e
 
     for (std::size_t p = 0; p < copy.size(); ++p) {
         const auto c = static_cast<unsigned char>(copy[p]);
+        // Inside a number or a name, its own characters only extend it.
+        if (numberStart != kNone && (byteclass::IsDigit(c) || c == '.'))
+            continue;
+        if (nameStart != kNone && byteclass::IsLetter(c))
+            continue;
 
         // A number ends at any character but a digit or '.'.
         if (numberStart != kNone && !byteclass::IsDigit(c) && c != '.') {
@@ -283,23 +313,31 @@ int CCalculator::Calculate(std::string_view formula, double& result) const
     if (formula.empty() || formula[0] == '\0')
         return CALC_EMPTY;
 
-    Scratch& s = t_scratch;
-    RemoveGroupSeparators(formula, s.copy);
-    s.ops.clear();
-    s.values.clear();
+    // The buffers move out of the thread's scratch and back: as locals the compiler keeps them
+    // in registers instead of going through thread-local storage at every push.
+    Scratch& scratch = t_scratch;
+    std::string copy = std::move(scratch.copy);
+    std::vector<StackEntry> ops = std::move(scratch.ops);
+    CValueStack values = std::move(scratch.values);
+    RemoveGroupSeparators(formula, copy);
+    ops.clear();
+    values.clear();
 
-    Evaluation eval(*this, s.copy, s.values);
-    int code = Convert(s.copy, s.ops, eval);
+    Evaluation eval(*this, copy, values);
+    int code = Convert(copy, ops, eval);
     if (code == CALC_OK && eval.error() != 0)
         code = eval.error();
-    if (code == CALC_OK && s.values.empty())
+    if (code == CALC_OK && values.empty())
         code = CALC_ERR_FORMULA; // "()" and the like leave nothing to answer
     if (code == CALC_OK)
-        result = s.values.back();
+        result = values.back();
 
-    if (s.copy.capacity() + s.ops.capacity() * sizeof(StackEntry) +
-            s.values.capacity() * sizeof(double) >
-        kScratchKeepBytes)
-        s = Scratch{};
+    if (copy.capacity() + ops.capacity() * sizeof(StackEntry) +
+            values.capacity() * sizeof(double) <=
+        kScratchKeepBytes) {
+        scratch.copy = std::move(copy);
+        scratch.ops = std::move(ops);
+        scratch.values = std::move(values);
+    }
     return code;
 }

@@ -7,10 +7,11 @@
 
 // Result codes of CCalculator::Calculate. The sheet keys its messages by them (sheet/CalcMessages).
 enum CalcResult : int {
-    CALC_OK = 1,            // success; the result has been written
-    CALC_EMPTY = 0,         // the formula is empty; nothing written
-    CALC_ERR_FORMULA = -1,  // an operator found fewer than two values, or no value was left at the end
-    CALC_ERR_PAREN = -2,    // a ')' without a matching '('; found before anything is computed
+    CALC_OK = 1,    // success; the result has been written
+    CALC_EMPTY = 0, // the formula is empty; nothing written
+    CALC_ERR_FORMULA =
+        -1,              // an operator found fewer than two values, or no value was left at the end
+    CALC_ERR_PAREN = -2, // a ')' without a matching '('; found before anything is computed
     CALC_ERR_FUNCTION = -3, // an unknown function name, or fewer values than the function takes
     CALC_ERR_DIVZERO = -4,  // '/' by zero; '%' by a divisor that truncates to 0 or beyond 32 bits
 };
@@ -36,8 +37,8 @@ public:
     // than the function takes; otherwise pops the arguments, writes `result` and returns true.
     bool CallFunction(std::string_view name, CValueStack& stack, double& result) const;
 
-    // Full-width to half-width, then trailing blanks and then trailing '=' cut: "３＋５＝ " -> "3+5".
-    // The result is never longer than the text.
+    // Full-width to half-width, then trailing blanks and then trailing '=' cut: "３＋５＝ " ->
+    // "3+5". The result is never longer than the text.
     std::string NormalizeFormula(std::string_view text) const;
 
     // The full-width to half-width conversion alone (digits, letters, symbols, kana, punctuation).

@@ -22,7 +22,10 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-bool FitsInt32(double x) { return x > -2147483649.0 && x < 2147483648.0; }
+bool FitsInt32(double x)
+{
+    return x > -2147483649.0 && x < 2147483648.0;
+}
 
 // Truncation toward zero as the 32-bit conversion does it (-0.5 gives +0), beyond 32 bits in
 // double arithmetic.
@@ -31,7 +34,10 @@ double TruncateToWhole(double x)
     return FitsInt32(x) ? static_cast<double>(static_cast<std::int32_t>(x)) : std::trunc(x);
 }
 
-double Abs(double x) { return std::isnan(x) ? x : std::fabs(TruncateToWhole(x)); }
+double Abs(double x)
+{
+    return std::isnan(x) ? x : std::fabs(TruncateToWhole(x));
+}
 
 double DateSerialOf(double y, double m, double d)
 {

@@ -11,14 +11,18 @@ namespace {
 
 constexpr int kMonthLengths[13] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31}; // month 0: 0
 
-int MonthLength(int month, bool leap) { return kMonthLengths[month] + (month == 2 && leap ? 1 : 0); }
+int MonthLength(int month, bool leap)
+{
+    return kMonthLengths[month] + (month == 2 && leap ? 1 : 0);
+}
 
 // Days in the years 0 to year - 1; 0 for a year of 0 or less.
 std::int64_t DaysBeforeYear(std::int64_t year)
 {
     if (year <= 0)
         return 0;
-    const std::int64_t y = year - 1; // leap years among 0..y: every 4th, not every 100th, every 400th
+    const std::int64_t y =
+        year - 1; // leap years among 0..y: every 4th, not every 100th, every 400th
     return 365 * year + y / 4 - y / 100 + y / 400 + 1;
 }
 

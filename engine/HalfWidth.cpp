@@ -19,7 +19,9 @@ constexpr unsigned kLeadCount = 3;
 constexpr std::array<std::uint16_t, kLeadCount * 256> BuildConversions()
 {
     std::array<std::uint16_t, kLeadCount * 256> table{};
-    auto at = [&table](std::uint16_t code) -> std::uint16_t& { return table[code - kFirstLead * 256]; };
+    auto at = [&table](std::uint16_t code) -> std::uint16_t& {
+        return table[code - kFirstLead * 256];
+    };
 
     // The tables hold disjoint codes; the kana tables leave 0 where the voiced table applies.
     for (const auto& mark : halfwidth::kMarks)
@@ -58,12 +60,14 @@ std::string CCalculator::ToHalfWidth(std::string_view text) const
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const auto* const end = p + text.size();
     while (p < end) {
-        const unsigned char lead = *p;
-        if (!byteclass::IsLeadByte(lead)) {
-            out.push_back(static_cast<char>(lead));
+        // Single-byte characters stay as they are: copy each run of them at once.
+        const auto* run = p;
+        while (p < end && !byteclass::IsLeadByte(*p))
             ++p;
-            continue;
-        }
+        out.append(reinterpret_cast<const char*>(run), static_cast<std::size_t>(p - run));
+        if (p == end)
+            break;
+        const unsigned char lead = *p;
         if (end - p < 2)
             break; // a lead byte without its trail byte ends the text
         const unsigned char trail = p[1];

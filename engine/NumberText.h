@@ -12,7 +12,10 @@ void AppendGeneral(std::string& out, double value, int precision);
 std::string FormatGeneral(double value, int precision);
 
 // The answer's plain form, "%.10g".
-inline std::string FormatAnswer(double value) { return FormatGeneral(value, 10); }
+inline std::string FormatAnswer(double value)
+{
+    return FormatGeneral(value, 10);
+}
 
 // Inserts ',' between groups of three integer-part digits of a plain form: "-1234.5" -> "-1,234.5".
 // Text with an exponent, and "inf" and "nan", stay as they are.

@@ -32,7 +32,10 @@ constexpr std::array<SelfTestCase, 20> kCases = {{
 
 } // namespace
 
-std::span<const SelfTestCase> SelfTestCases() { return kCases; }
+std::span<const SelfTestCase> SelfTestCases()
+{
+    return kCases;
+}
 
 SelfTestResult RunSelfTest(std::span<const SelfTestCase> cases)
 {

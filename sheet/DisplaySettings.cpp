@@ -6,9 +6,15 @@ constexpr int kDefaultTabWidth = 8;
 
 } // namespace
 
-bool ReadCommaOption(const ISettingsStore& store) { return store.GetInt("View", "Comma", 0) != 0; }
+bool ReadCommaOption(const ISettingsStore& store)
+{
+    return store.GetInt("View", "Comma", 0) != 0;
+}
 
-void WriteCommaOption(ISettingsStore& store, bool comma) { store.WriteInt("View", "Comma", comma ? 1 : 0); }
+void WriteCommaOption(ISettingsStore& store, bool comma)
+{
+    store.WriteInt("View", "Comma", comma ? 1 : 0);
+}
 
 SheetFontSettings ReadSheetFont(const ISettingsStore& store)
 {

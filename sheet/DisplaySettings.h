@@ -10,7 +10,7 @@
 struct SheetFontSettings
 {
     std::string faceName = "FIXEDSYS"; // code page 932
-    int size = 16;                     // a logical-font height: > 0 cell height, < 0 character height
+    int size = 16; // a logical-font height: > 0 cell height, < 0 character height
     int weight = 400;
     bool italic = false;
     bool underline = false;

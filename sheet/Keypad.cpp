@@ -65,7 +65,10 @@ const KeypadKey* FindKey(int id)
 
 } // namespace
 
-std::span<const KeypadKey> KeypadKeys() { return kKeys; }
+std::span<const KeypadKey> KeypadKeys()
+{
+    return kKeys;
+}
 
 KeypadFollowUp RunKeypadCommand(int id, ISheetControl& sheet, bool comma, double& lastAnswer,
                                 double& memory)

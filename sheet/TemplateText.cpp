@@ -23,7 +23,10 @@ std::size_t FindAtCharacter(std::string_view text, std::string_view pattern, std
 
 } // namespace
 
-bool HasPlaceholderStart(std::string_view content) { return FindAtCharacter(content, "[", 0) != kNone; }
+bool HasPlaceholderStart(std::string_view content)
+{
+    return FindAtCharacter(content, "[", 0) != kNone;
+}
 
 std::vector<std::string> CollectTemplateNames(std::string_view content)
 {

@@ -49,8 +49,11 @@ ToolRun RunTool(std::vector<const char*> args, const std::string& input = "")
 // Each formula argument gives one line: the answer, the message, or an empty line.
 TEST(CalcMode, FormulaArguments)
 {
-    const ToolRun run = RunTool({"--calc", "3+5*2", "IF(5+3>5,10,20)", "ROUND(2.345,2)", "１２×３＝",
-                             "1/0", "", "   ", "5\xE2\x88\x92" "2", "--5"});
+    const ToolRun run = RunTool({"--calc", "3+5*2", "IF(5+3>5,10,20)", "ROUND(2.345,2)",
+                                 "１２×３＝", "1/0", "", "   ",
+                                 "5\xE2\x88\x92"
+                                 "2",
+                                 "--5"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "13\n10\n2.35\n36\n0で除算しました\n\n\n3\n計算式に異常があります\n");
 }
@@ -111,7 +114,8 @@ TEST(OtherModes, SelfTestFunctionsHelpVersion)
     EXPECT_EQ(functions.status, 0);
     EXPECT_EQ(std::count(functions.out.begin(), functions.out.end(), '\n'), 29);
     EXPECT_EQ(functions.out.substr(0, functions.out.find('\n')), "ABS\t値\t絶対値を求める");
-    EXPECT_NE(functions.out.find("IF\t条件,項目1,項目2\t条件が正しいときには項目１を"), std::string::npos);
+    EXPECT_NE(functions.out.find("IF\t条件,項目1,項目2\t条件が正しいときには項目１を"),
+              std::string::npos);
 
     EXPECT_EQ(RunTool({"--version"}).out, "Brunovelt Version 1.10\n");
     EXPECT_NE(RunTool({"--help"}).out.find("--calc"), std::string::npos);

@@ -33,14 +33,22 @@ void CheckRows(const std::vector<Row>& rows)
 TEST(Calculate, PrecedenceAndAssociativity)
 {
     CheckRows({
-        {"3+5*2", CALC_OK, 13},         {"3-5*2", CALC_OK, -7},
-        {"6-2*(3+1)", CALC_OK, -2},     {"(6-2)*(3+1)", CALC_OK, 16},
-        {"6-(2*3+1)", CALC_OK, -1},     {"6-2^3", CALC_OK, -2},
-        {"2*2^3", CALC_OK, 16},         {"2^3^2", CALC_OK, 64},
-        {"1*2+3*4+2*5", CALC_OK, 24},   {"1*2-3*4-2*5", CALC_OK, -20},
-        {"8/2/2", CALC_OK, 2},          {"10-4-3", CALC_OK, 3},
-        {"5+3>5", CALC_OK, 1},          {"5>3+1", CALC_OK, 2},
-        {"2*3%4", CALC_OK, 2},          {"7%4*2", CALC_OK, 6},
+        {"3+5*2", CALC_OK, 13},
+        {"3-5*2", CALC_OK, -7},
+        {"6-2*(3+1)", CALC_OK, -2},
+        {"(6-2)*(3+1)", CALC_OK, 16},
+        {"6-(2*3+1)", CALC_OK, -1},
+        {"6-2^3", CALC_OK, -2},
+        {"2*2^3", CALC_OK, 16},
+        {"2^3^2", CALC_OK, 64},
+        {"1*2+3*4+2*5", CALC_OK, 24},
+        {"1*2-3*4-2*5", CALC_OK, -20},
+        {"8/2/2", CALC_OK, 2},
+        {"10-4-3", CALC_OK, 3},
+        {"5+3>5", CALC_OK, 1},
+        {"5>3+1", CALC_OK, 2},
+        {"2*3%4", CALC_OK, 2},
+        {"7%4*2", CALC_OK, 6},
         {"((((2))))", CALC_OK, 2},
     });
 }
@@ -49,13 +57,20 @@ TEST(Calculate, PrecedenceAndAssociativity)
 TEST(Calculate, Signs)
 {
     CheckRows({
-        {"-2*3", CALC_OK, -6},          {"-2+3*2", CALC_OK, 4},
-        {"-5*-2+2", CALC_OK, 12},       {"3--2", CALC_OK, 5},
-        {"-2^2", CALC_OK, 4},           {"2^-1", CALC_OK, 0.5},
-        {"(-3)", CALC_OK, -3},          {"MAX(-1,-2)", CALC_OK, -1},
-        {"--5", CALC_ERR_FORMULA, 0},   {"+5", CALC_ERR_FORMULA, 0},
-        {"-(3)", CALC_ERR_FORMULA, 0},  {"-PI", CALC_ERR_FORMULA, 0},
-        {"(2)-1", CALC_OK, 1},          {"abs-4", CALC_OK, 4},
+        {"-2*3", CALC_OK, -6},
+        {"-2+3*2", CALC_OK, 4},
+        {"-5*-2+2", CALC_OK, 12},
+        {"3--2", CALC_OK, 5},
+        {"-2^2", CALC_OK, 4},
+        {"2^-1", CALC_OK, 0.5},
+        {"(-3)", CALC_OK, -3},
+        {"MAX(-1,-2)", CALC_OK, -1},
+        {"--5", CALC_ERR_FORMULA, 0},
+        {"+5", CALC_ERR_FORMULA, 0},
+        {"-(3)", CALC_ERR_FORMULA, 0},
+        {"-PI", CALC_ERR_FORMULA, 0},
+        {"(2)-1", CALC_OK, 1},
+        {"abs-4", CALC_OK, 4},
     });
 }
 
@@ -63,13 +78,20 @@ TEST(Calculate, Signs)
 TEST(Calculate, NumbersAndConstant)
 {
     CheckRows({
-        {"1.5.2", CALC_OK, 1.5},        {".5", CALC_OK, 0.5},
-        {"5.", CALC_OK, 5},             {"100*0.05+100", CALC_OK, 105},
-        {"pi", CALC_OK, 3.1415926535},  {"PI*2", CALC_OK, 6.283185307},
-        {"PI-1", CALC_OK, 2.1415926535}, {"pi-1", CALC_OK, 2.1415926535},
-        {"2*PI", CALC_OK, 6.283185307}, {"1e5", CALC_ERR_FUNCTION, 0},
-        {"Pi", CALC_ERR_FUNCTION, 0},   {"1,234+1", CALC_OK, 1235},
-        {"1,234,567", CALC_OK, 1234567}, {",,5", CALC_OK, 5},
+        {"1.5.2", CALC_OK, 1.5},
+        {".5", CALC_OK, 0.5},
+        {"5.", CALC_OK, 5},
+        {"100*0.05+100", CALC_OK, 105},
+        {"pi", CALC_OK, 3.1415926535},
+        {"PI*2", CALC_OK, 6.283185307},
+        {"PI-1", CALC_OK, 2.1415926535},
+        {"pi-1", CALC_OK, 2.1415926535},
+        {"2*PI", CALC_OK, 6.283185307},
+        {"1e5", CALC_ERR_FUNCTION, 0},
+        {"Pi", CALC_ERR_FUNCTION, 0},
+        {"1,234+1", CALC_OK, 1235},
+        {"1,234,567", CALC_OK, 1234567},
+        {",,5", CALC_OK, 5},
         {"00012", CALC_OK, 12},
     });
     double result = 0;
@@ -81,10 +103,14 @@ TEST(Calculate, NumbersAndConstant)
 TEST(Calculate, Comparisons)
 {
     CheckRows({
-        {"5>3", CALC_OK, 1},            {"3<2", CALC_OK, 0},
-        {"3=3", CALC_OK, 1},            {"IF(2=2,1,0)", CALC_OK, 1},
-        {"1<=2", CALC_ERR_FORMULA, 0},  {"1>=2", CALC_ERR_FORMULA, 0},
-        {"1<>2", CALC_ERR_FORMULA, 0},  {"3+5=", CALC_ERR_FORMULA, 0},
+        {"5>3", CALC_OK, 1},
+        {"3<2", CALC_OK, 0},
+        {"3=3", CALC_OK, 1},
+        {"IF(2=2,1,0)", CALC_OK, 1},
+        {"1<=2", CALC_ERR_FORMULA, 0},
+        {"1>=2", CALC_ERR_FORMULA, 0},
+        {"1<>2", CALC_ERR_FORMULA, 0},
+        {"3+5=", CALC_ERR_FORMULA, 0},
         {"=3+5", CALC_ERR_FORMULA, 0},
     });
 }
@@ -93,13 +119,20 @@ TEST(Calculate, Comparisons)
 TEST(Calculate, Remainder)
 {
     CheckRows({
-        {"7%3", CALC_OK, 1},                      {"-7%3", CALC_OK, -1},
-        {"7%-3", CALC_OK, 1},                     {"7.9%2.5", CALC_OK, 1},
-        {"50%", CALC_ERR_FORMULA, 0},             {"5%0", CALC_ERR_DIVZERO, 0},
-        {"5%0.9", CALC_ERR_DIVZERO, 0},           {"-2147483648%-1", CALC_OK, 0},
-        {"2147483647%2", CALC_OK, 1},             {"2147483648%2", CALC_ERR_DIVZERO, 0},
-        {"5%2147483648", CALC_ERR_DIVZERO, 0},    {"-2147483649%2", CALC_ERR_DIVZERO, 0},
-        {"2147483647.9%10", CALC_OK, 7},          {"SQR(-1)%2", CALC_ERR_DIVZERO, 0},
+        {"7%3", CALC_OK, 1},
+        {"-7%3", CALC_OK, -1},
+        {"7%-3", CALC_OK, 1},
+        {"7.9%2.5", CALC_OK, 1},
+        {"50%", CALC_ERR_FORMULA, 0},
+        {"5%0", CALC_ERR_DIVZERO, 0},
+        {"5%0.9", CALC_ERR_DIVZERO, 0},
+        {"-2147483648%-1", CALC_OK, 0},
+        {"2147483647%2", CALC_OK, 1},
+        {"2147483648%2", CALC_ERR_DIVZERO, 0},
+        {"5%2147483648", CALC_ERR_DIVZERO, 0},
+        {"-2147483649%2", CALC_ERR_DIVZERO, 0},
+        {"2147483647.9%10", CALC_OK, 7},
+        {"SQR(-1)%2", CALC_ERR_DIVZERO, 0},
     });
 }
 
@@ -107,16 +140,26 @@ TEST(Calculate, Remainder)
 TEST(Calculate, Errors)
 {
     CheckRows({
-        {"", CALC_EMPTY, 0},                 {"5/0", CALC_ERR_DIVZERO, 0},
-        {"5/(2-2)", CALC_ERR_DIVZERO, 0},    {"5/-0", CALC_ERR_DIVZERO, 0},
-        {"0/5", CALC_OK, 0},                 {"1/0)", CALC_ERR_PAREN, 0},
-        {"(2+3", CALC_ERR_FORMULA, 0},       {"2+3)", CALC_ERR_PAREN, 0},
-        {")", CALC_ERR_PAREN, 0},            {"(1))(", CALC_ERR_PAREN, 0},
-        {"()", CALC_ERR_FORMULA, 0},         {",,,", CALC_ERR_FORMULA, 0},
-        {"(1)(2", CALC_ERR_FORMULA, 0},      {"3 + 5", CALC_ERR_FORMULA, 0},
-        {" 5", CALC_ERR_FORMULA, 0},                  {"$3", CALC_ERR_FORMULA, 0},
-        {"IF(1,2,1/0)", CALC_ERR_DIVZERO, 0}, {"IF(0,1/0,4)", CALC_ERR_DIVZERO, 0},
-        {"FOO(1)", CALC_ERR_FUNCTION, 0},    {"1/0+FOO", CALC_ERR_DIVZERO, 0},
+        {"", CALC_EMPTY, 0},
+        {"5/0", CALC_ERR_DIVZERO, 0},
+        {"5/(2-2)", CALC_ERR_DIVZERO, 0},
+        {"5/-0", CALC_ERR_DIVZERO, 0},
+        {"0/5", CALC_OK, 0},
+        {"1/0)", CALC_ERR_PAREN, 0},
+        {"(2+3", CALC_ERR_FORMULA, 0},
+        {"2+3)", CALC_ERR_PAREN, 0},
+        {")", CALC_ERR_PAREN, 0},
+        {"(1))(", CALC_ERR_PAREN, 0},
+        {"()", CALC_ERR_FORMULA, 0},
+        {",,,", CALC_ERR_FORMULA, 0},
+        {"(1)(2", CALC_ERR_FORMULA, 0},
+        {"3 + 5", CALC_ERR_FORMULA, 0},
+        {" 5", CALC_ERR_FORMULA, 0},
+        {"$3", CALC_ERR_FORMULA, 0},
+        {"IF(1,2,1/0)", CALC_ERR_DIVZERO, 0},
+        {"IF(0,1/0,4)", CALC_ERR_DIVZERO, 0},
+        {"FOO(1)", CALC_ERR_FUNCTION, 0},
+        {"1/0+FOO", CALC_ERR_DIVZERO, 0},
         {"FOO+1/0", CALC_ERR_FUNCTION, 0},
     });
 }
@@ -128,7 +171,7 @@ TEST(Calculate, MalformedButAnswered)
     CheckRows({
         {"(2)(3)", CALC_OK, 3},
         {"(1)(2)(3)", CALC_OK, 3},
-        {"(1)(2)(3", CALC_OK, 1}, // the unclosed "(" drops 2 and 3
+        {"(1)(2)(3", CALC_OK, 1},     // the unclosed "(" drops 2 and 3
         {"1 2", CALC_ERR_FORMULA, 0}, // " 2" is an operator with one value below it
     });
 }
@@ -150,9 +193,15 @@ TEST(Calculate, DoubleByteText)
 TEST(Calculate, EquivalentFormulas)
 {
     const std::pair<const char*, const char*> pairs[] = {
-        {"2^3^2", "(2^3)^2"},        {"sqr9+1", "sqr(9)+1"},   {"2*sqr9", "2*(sqr(9))"},
-        {"sin-30", "sin(-30)"},      {"pi", "PI"},             {"1,234,567", "1234567"},
-        {"MAX(1+2*3,4)", "MAX(4,1+2*3)"}, {"5+3>5", "(5+3)>5"}, {"ROUND(2.345,2)", "round(2.345,2)"},
+        {"2^3^2", "(2^3)^2"},
+        {"sqr9+1", "sqr(9)+1"},
+        {"2*sqr9", "2*(sqr(9))"},
+        {"sin-30", "sin(-30)"},
+        {"pi", "PI"},
+        {"1,234,567", "1234567"},
+        {"MAX(1+2*3,4)", "MAX(4,1+2*3)"},
+        {"5+3>5", "(5+3)>5"},
+        {"ROUND(2.345,2)", "round(2.345,2)"},
     };
     for (const auto& [a, b] : pairs) {
         SCOPED_TRACE(std::string(a) + " vs " + b);
@@ -185,7 +234,11 @@ TEST(Calculate, NulEndsTheFormula)
     double result = 0;
     EXPECT_EQ(CCalculator().Calculate(std::string_view("2+3\0*9", 6), result), CALC_OK);
     EXPECT_EQ(result, 5);
-    EXPECT_EQ(CCalculator().Calculate(std::string_view("\0" "5", 2), result), CALC_EMPTY);
+    EXPECT_EQ(CCalculator().Calculate(std::string_view("\0"
+                                                       "5",
+                                                       2),
+                                      result),
+              CALC_EMPTY);
 }
 
 // No input of any length or nesting crashes or takes long; long tokens are read whole.

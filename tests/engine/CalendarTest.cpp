@@ -10,7 +10,10 @@ namespace {
 
 // The calendar counted the slow way, year by year and month by month: the oracle for the closed
 // forms.
-int RefYearLength(long long y) { return CCalculator::IsLeapYear(y) ? 366 : 365; }
+int RefYearLength(long long y)
+{
+    return CCalculator::IsLeapYear(y) ? 366 : 365;
+}
 int RefMonthLength(int m, long long y)
 {
     static const int lengths[13] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -49,9 +52,9 @@ double Eval(const std::string& formula)
 // Leap years: divisible by 4, and not by 100 unless by 400; negative years alike.
 TEST(Calendar, LeapYears)
 {
-    const std::pair<long long, bool> years[] = {{2000, true}, {1900, false}, {2004, true},
-                                                {2007, false}, {0, true},    {-4, true},
-                                                {-1, false},  {-100, false}, {-400, true}};
+    const std::pair<long long, bool> years[] = {{2000, true},  {1900, false}, {2004, true},
+                                                {2007, false}, {0, true},     {-4, true},
+                                                {-1, false},   {-100, false}, {-400, true}};
     for (const auto& [year, leap] : years)
         EXPECT_EQ(CCalculator::IsLeapYear(year), leap) << year;
 }
@@ -60,22 +63,42 @@ TEST(Calendar, LeapYears)
 TEST(Calendar, KnownDates)
 {
     const std::pair<const char*, double> rows[] = {
-        {"DATESERIAL(0,1,1)", 1},             {"DATESERIAL(1,1,1)", 367},
-        {"DATESERIAL(1900,1,1)", 693962},     {"DATESERIAL(1970,1,1)", 719529},
-        {"DATESERIAL(2000,1,1)", 730486},     {"DATESERIAL(2000,2,29)", 730545},
-        {"DATESERIAL(2000,3,1)", 730546},     {"DATESERIAL(2007,1,1)", 733043},
-        {"DATESERIAL(2007.9,1,1)", 733043},   {"DATESERIAL(2007,0,1)", 733043},
+        {"DATESERIAL(0,1,1)", 1},
+        {"DATESERIAL(1,1,1)", 367},
+        {"DATESERIAL(1900,1,1)", 693962},
+        {"DATESERIAL(1970,1,1)", 719529},
+        {"DATESERIAL(2000,1,1)", 730486},
+        {"DATESERIAL(2000,2,29)", 730545},
+        {"DATESERIAL(2000,3,1)", 730546},
+        {"DATESERIAL(2007,1,1)", 733043},
+        {"DATESERIAL(2007.9,1,1)", 733043},
+        {"DATESERIAL(2007,0,1)", 733043},
         {"DATESERIAL(2007,3,0)-DATESERIAL(2007,2,28)", 0},
         {"DATESERIAL(2007,13,1)-DATESERIAL(2008,1,1)", 0},
         {"DATESERIAL(2007,25,1)-DATESERIAL(2009,1,1)", 0},
         {"DATESERIAL(2007,1,40)-DATESERIAL(2007,2,9)", 0},
-        {"YEAR(733043)", 2007},  {"MONTH(733043)", 1},  {"DAY(733043)", 1},
-        {"YEAR(730545)", 2000},  {"MONTH(730545)", 2},  {"DAY(730545)", 29},
-        {"YEAR(1)", 0},          {"YEAR(366)", 0},      {"MONTH(366)", 12}, {"DAY(366)", 31},
-        {"YEAR(0)", -1},         {"MONTH(0)", 12},      {"DAY(0)", 31},
-        {"DAY(733043.25)", 1.25}, {"YEAR(733042.5)", 2007}, {"MONTH(733042.5)", 1},
-        {"DAY(733042.5)", 0.5},  {"YEAR(733042)", 2006}, {"DAY(733042)", 31},
-        {"YEAR(-1000)", -1},     {"MONTH(-1000)", 0},   {"DAY(-1000)", -635},
+        {"YEAR(733043)", 2007},
+        {"MONTH(733043)", 1},
+        {"DAY(733043)", 1},
+        {"YEAR(730545)", 2000},
+        {"MONTH(730545)", 2},
+        {"DAY(730545)", 29},
+        {"YEAR(1)", 0},
+        {"YEAR(366)", 0},
+        {"MONTH(366)", 12},
+        {"DAY(366)", 31},
+        {"YEAR(0)", -1},
+        {"MONTH(0)", 12},
+        {"DAY(0)", 31},
+        {"DAY(733043.25)", 1.25},
+        {"YEAR(733042.5)", 2007},
+        {"MONTH(733042.5)", 1},
+        {"DAY(733042.5)", 0.5},
+        {"YEAR(733042)", 2006},
+        {"DAY(733042)", 31},
+        {"YEAR(-1000)", -1},
+        {"MONTH(-1000)", 0},
+        {"DAY(-1000)", -635},
     };
     for (const auto& [formula, value] : rows)
         EXPECT_EQ(Eval(formula), value) << formula;
@@ -87,7 +110,8 @@ TEST(Calendar, ClosedFormsAgreeWithCounting)
     for (int year = -3; year <= 4000; year += 7) {
         for (int month = -1; month <= 12; ++month) {
             for (int day : {-31, 0, 1, 15, 31, 60}) {
-                ASSERT_EQ(CCalculator::DateSerial(year, month, day), RefDateSerial(year, month, day))
+                ASSERT_EQ(CCalculator::DateSerial(year, month, day),
+                          RefDateSerial(year, month, day))
                     << year << "-" << month << "-" << day;
             }
         }

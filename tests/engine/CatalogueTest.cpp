@@ -24,9 +24,12 @@ const Expected kExpected[] = {
     {"LN", "数学", 1, "値", "自然対数を求める"},
     {"MAX", "数学", 2, "値,値", "大きい方の値を返す"},
     {"MIN", "数学", 2, "値,値", "小さい方の値を返す"},
-    {"ROUND", "数学", 2, "値,桁数", "四捨五入する。桁数は正の場合、小数点以下、負の場合、整数部分。"},
-    {"ROUNDDOWN", "数学", 2, "値,桁数", "切り捨てする。桁数は正の場合、小数点以下、負の場合、整数部分。"},
-    {"ROUNDUP", "数学", 2, "値,桁数", "切り上げする。桁数は正の場合、小数点以下、負の場合、整数部分。"},
+    {"ROUND", "数学", 2, "値,桁数",
+     "四捨五入する。桁数は正の場合、小数点以下、負の場合、整数部分。"},
+    {"ROUNDDOWN", "数学", 2, "値,桁数",
+     "切り捨てする。桁数は正の場合、小数点以下、負の場合、整数部分。"},
+    {"ROUNDUP", "数学", 2, "値,桁数",
+     "切り上げする。桁数は正の場合、小数点以下、負の場合、整数部分。"},
     {"SQR", "数学", 1, "値", "平方根を求める"},
     {"SIN", "三角関数", 1, "値", "サインを求める"},
     {"COS", "三角関数", 1, "値", "コサインを求める"},
@@ -45,7 +48,8 @@ const Expected kExpected[] = {
     {"YEAR", "日付", 1, "", "シリアル値から年を返す"},
     {"MONTH", "日付", 1, "", "シリアル値から月を返す"},
     {"DAY", "日付", 1, "", "シリアル値から日を返す"},
-    {"IF", "参照", 3, "条件,項目1,項目2", "条件が正しいときには項目１を、そうでないときには項目２を返す"},
+    {"IF", "参照", 3, "条件,項目1,項目2",
+     "条件が正しいときには項目１を、そうでないときには項目２を返す"},
 };
 
 // 29 entries in order, texts exactly as shown once decoded.
@@ -72,7 +76,8 @@ TEST(Catalogue, ByteWidths)
     const CCalcFunction& ifEntry = catalogue.GetAt(static_cast<int>(CalcFunctionId::If));
     EXPECT_NE(ifEntry.m_strParams.find("1,"), std::string::npos);
     EXPECT_NE(ifEntry.m_strComment.find("\x82\x50"), std::string::npos); // "１"
-    EXPECT_EQ(catalogue.GetAt(static_cast<int>(CalcFunctionId::Log)).m_strComment.substr(0, 2), "10");
+    EXPECT_EQ(catalogue.GetAt(static_cast<int>(CalcFunctionId::Log)).m_strComment.substr(0, 2),
+              "10");
     EXPECT_NE(catalogue.GetAt(static_cast<int>(CalcFunctionId::Sinh)).m_strComment.find(' '),
               std::string::npos);
 }
@@ -82,8 +87,8 @@ TEST(Catalogue, ArgumentCounts)
 {
     const CCalcFunctionArray& catalogue = GetCalcFunctions();
     const std::pair<const char*, int> rows[] = {
-        {"round", 2}, {"Round", 2}, {"ROUND", 2},     {"ifs", -1}, {"", -1},   {"NOW", 0},
-        {"DATESERIAL", 3}, {"IF", 3}, {"PI", -1},     {"sqr", 1},  {"ROUNDX", -1}, {"ROUN", -1},
+        {"round", 2},      {"Round", 2}, {"ROUND", 2}, {"ifs", -1}, {"", -1},       {"NOW", 0},
+        {"DATESERIAL", 3}, {"IF", 3},    {"PI", -1},   {"sqr", 1},  {"ROUNDX", -1}, {"ROUN", -1},
     };
     for (const auto& [name, count] : rows)
         EXPECT_EQ(catalogue.GetArgCount(name), count) << name;

@@ -43,9 +43,14 @@ const double kInf = std::numeric_limits<double>::infinity();
 TEST(Functions, NamesAndBareArguments)
 {
     CheckValues({
-        {"round(2.345,2)", 2.35}, {"Round(2.345,2)", 2.35}, {"ROUND(2.345,2)", 2.35},
-        {"sqr9", 3},              {"sqr9+1", 4},            {"2*sqr9", 6},
-        {"sqr(9)+1", 4},          {"sin-30", std::sin(-30.0)},
+        {"round(2.345,2)", 2.35},
+        {"Round(2.345,2)", 2.35},
+        {"ROUND(2.345,2)", 2.35},
+        {"sqr9", 3},
+        {"sqr9+1", 4},
+        {"2*sqr9", 6},
+        {"sqr(9)+1", 4},
+        {"sin-30", std::sin(-30.0)},
     });
 }
 
@@ -86,15 +91,29 @@ TEST(Functions, EveryEntryWithItsCount)
 TEST(Functions, Rounding)
 {
     CheckValues({
-        {"ABS(-2.5)", 2},                {"ABS(2.7)", 2},               {"ABS(-7)", 7},
-        {"INT(2.7)", 2},                 {"INT(-2.5)", -3},             {"INT(-0.5)", -1},
-        {"ROUND(2.5,0)", 3},             {"ROUND(-2.5,0)", -2},         {"ROUND(-2.6,0)", -3},
-        {"ROUND(-0.5,0)", 0},            {"ROUND(0.5,0)", 1},           {"ROUND(1.005,2)", 1},
-        {"ROUND(2.675,2)", 2.68},        {"ROUND(1234.5678,2)", 1234.57},
-        {"ROUND(1234.5678,-2)", 1200},   {"ROUNDUP(1234.5678,-2)", 1300},
-        {"ROUNDUP(-2.5,0)", -2},         {"ROUNDUP(2.1,0)", 3},
-        {"ROUNDDOWN(-2.5,0)", -2},       {"ROUNDDOWN(2.9,0)", 2},       {"ROUNDDOWN(-0.5,0)", 0},
-        {"ROUNDDOWN(1234.5678,2)", 1234.56}, {"ROUNDDOWN(-3.14159,2)", -3.14},
+        {"ABS(-2.5)", 2},
+        {"ABS(2.7)", 2},
+        {"ABS(-7)", 7},
+        {"INT(2.7)", 2},
+        {"INT(-2.5)", -3},
+        {"INT(-0.5)", -1},
+        {"ROUND(2.5,0)", 3},
+        {"ROUND(-2.5,0)", -2},
+        {"ROUND(-2.6,0)", -3},
+        {"ROUND(-0.5,0)", 0},
+        {"ROUND(0.5,0)", 1},
+        {"ROUND(1.005,2)", 1},
+        {"ROUND(2.675,2)", 2.68},
+        {"ROUND(1234.5678,2)", 1234.57},
+        {"ROUND(1234.5678,-2)", 1200},
+        {"ROUNDUP(1234.5678,-2)", 1300},
+        {"ROUNDUP(-2.5,0)", -2},
+        {"ROUNDUP(2.1,0)", 3},
+        {"ROUNDDOWN(-2.5,0)", -2},
+        {"ROUNDDOWN(2.9,0)", 2},
+        {"ROUNDDOWN(-0.5,0)", 0},
+        {"ROUNDDOWN(1234.5678,2)", 1234.56},
+        {"ROUNDDOWN(-3.14159,2)", -3.14},
         {"ROUND(123.456,0.5)", std::floor(123.456 * std::pow(10, 0.5) + 0.5) / std::pow(10, 0.5)},
     });
     EXPECT_FALSE(std::signbit(Eval("ROUNDDOWN(-0.5,0)"))); // "0", not "-0"
@@ -105,9 +124,12 @@ TEST(Functions, Rounding)
 TEST(Functions, BeyondThirtyTwoBits)
 {
     CheckValues({
-        {"ABS(-3000000000.5)", 3000000000}, {"ABS(-2147483648)", 2147483648.0},
-        {"ROUNDDOWN(3000000000.7,0)", 3000000000}, {"ROUNDDOWN(12345678.987,3)", 12345678.987},
-        {"ABS(SQR(-1))", kNaN},             {"ABS(0-EXP(1000))", kInf},
+        {"ABS(-3000000000.5)", 3000000000},
+        {"ABS(-2147483648)", 2147483648.0},
+        {"ROUNDDOWN(3000000000.7,0)", 3000000000},
+        {"ROUNDDOWN(12345678.987,3)", 12345678.987},
+        {"ABS(SQR(-1))", kNaN},
+        {"ABS(0-EXP(1000))", kInf},
     });
 }
 
@@ -115,12 +137,22 @@ TEST(Functions, BeyondThirtyTwoBits)
 TEST(Functions, MaxMinIf)
 {
     CheckValues({
-        {"MAX(3,3)", 3},  {"MIN(3,3)", 3},   {"MAX(-1,2)", 2},         {"MIN(-1,2)", -1},
-        {"MAX(1+2*3,4)", 7}, {"MAX(4,1+2*3)", 7},
-        {"IF(0,10,20)", 20}, {"IF(-0.001,10,20)", 10}, {"IF(1>2,3,4)", 4},
-        {"IF(5+3>5,10,20)", 10}, {"IF((5+3)>5,10,20)", 10}, {"IF(SQR(-1),10,20)", 20},
-        {"MAX(SQR(-1),5)", 5}, {"MAX(5,SQR(-1))", kNaN},
-        {"MIN(SQR(-1),5)", kNaN}, {"MIN(5,SQR(-1))", 5},
+        {"MAX(3,3)", 3},
+        {"MIN(3,3)", 3},
+        {"MAX(-1,2)", 2},
+        {"MIN(-1,2)", -1},
+        {"MAX(1+2*3,4)", 7},
+        {"MAX(4,1+2*3)", 7},
+        {"IF(0,10,20)", 20},
+        {"IF(-0.001,10,20)", 10},
+        {"IF(1>2,3,4)", 4},
+        {"IF(5+3>5,10,20)", 10},
+        {"IF((5+3)>5,10,20)", 10},
+        {"IF(SQR(-1),10,20)", 20},
+        {"MAX(SQR(-1),5)", 5},
+        {"MAX(5,SQR(-1))", kNaN},
+        {"MIN(SQR(-1),5)", kNaN},
+        {"MIN(5,SQR(-1))", 5},
     });
 }
 
@@ -128,8 +160,14 @@ TEST(Functions, MaxMinIf)
 TEST(Functions, OutsideTheDomain)
 {
     CheckValues({
-        {"SQR(-1)", kNaN}, {"LN(-1)", kNaN}, {"LOG(0)", -kInf}, {"ASIN(2)", kNaN},
-        {"EXP(1000)", kInf}, {"LOG(1000)", 3}, {"LN(EXP(2))", 2}, {"ATAN(1)*4", M_PI},
+        {"SQR(-1)", kNaN},
+        {"LN(-1)", kNaN},
+        {"LOG(0)", -kInf},
+        {"ASIN(2)", kNaN},
+        {"EXP(1000)", kInf},
+        {"LOG(1000)", 3},
+        {"LN(EXP(2))", 2},
+        {"ATAN(1)*4", M_PI},
     });
 }
 
@@ -146,7 +184,10 @@ TEST(Functions, Trigonometry)
     EXPECT_DOUBLE_EQ(Eval("COSH(2)"), std::cosh(2.0));
 }
 
-CalcDate PinnedDate() { return {2007, 4, 1}; }
+CalcDate PinnedDate()
+{
+    return {2007, 4, 1};
+}
 
 // NOW, NOWYEAR, NOWMONTH and NOWDAY read the clock; NOW is the serial of that date.
 TEST(Functions, Today)

@@ -51,12 +51,29 @@ TEST(NormalizeFormula, FormulasTypedFullWidth)
 TEST(ToHalfWidth, Kana)
 {
     const std::pair<const char*, const char*> rows[] = {
-        {"ガ", "ｶﾞ"},   {"が", "ｶﾞ"},   {"パ", "ﾊﾟ"},   {"ぱ", "ﾊﾟ"},   {"ヴ", "ｳﾞ"},
-        {"ア", "ｱ"},    {"あ", "ｱ"},    {"ン", "ﾝ"},    {"ん", "ﾝ"},    {"ヲ", "ｦ"},
-        {"を", "ｦ"},    {"ヶ", "ｹ"},    {"ヵ", "ｶ"},    {"ヮゎ", "ﾜﾜ"}, {"ヰゐヱゑ", "ｲｲｴｴ"},
-        {"ァィゥェォッャュョ", "ｧｨｩｪｫｯｬｭｮ"}, {"ぁぃぅぇぉっゃゅょ", "ｧｨｩｪｫｯｬｭｮ"},
-        {"。「」、・ー゛゜", "｡｢｣､･ｰﾞﾟ"},  {"ｶﾞ", "ｶﾞ"},   {"計算", "計算"},
-        {"カタカナ", "ｶﾀｶﾅ"},         {"ひらがな", "ﾋﾗｶﾞﾅ"}, {"①→★", "①→★"},
+        {"ガ", "ｶﾞ"},
+        {"が", "ｶﾞ"},
+        {"パ", "ﾊﾟ"},
+        {"ぱ", "ﾊﾟ"},
+        {"ヴ", "ｳﾞ"},
+        {"ア", "ｱ"},
+        {"あ", "ｱ"},
+        {"ン", "ﾝ"},
+        {"ん", "ﾝ"},
+        {"ヲ", "ｦ"},
+        {"を", "ｦ"},
+        {"ヶ", "ｹ"},
+        {"ヵ", "ｶ"},
+        {"ヮゎ", "ﾜﾜ"},
+        {"ヰゐヱゑ", "ｲｲｴｴ"},
+        {"ァィゥェォッャュョ", "ｧｨｩｪｫｯｬｭｮ"},
+        {"ぁぃぅぇぉっゃゅょ", "ｧｨｩｪｫｯｬｭｮ"},
+        {"。「」、・ー゛゜", "｡｢｣､･ｰﾞﾟ"},
+        {"ｶﾞ", "ｶﾞ"},
+        {"計算", "計算"},
+        {"カタカナ", "ｶﾀｶﾅ"},
+        {"ひらがな", "ﾋﾗｶﾞﾅ"},
+        {"①→★", "①→★"},
     };
     for (const auto& [in, out] : rows)
         EXPECT_EQ(HalfWidth(in), out) << in;
@@ -88,13 +105,19 @@ TEST(ToHalfWidth, ByteLevelEdges)
 {
     EXPECT_EQ(CCalculator().ToHalfWidth("12\x82"), "12");
     EXPECT_EQ(CCalculator().ToHalfWidth("\x82"), "");
-    EXPECT_EQ(CCalculator().ToHalfWidth("\x95\x5C" "5"), "\x95\x5C" "5"); // 表 ends in 0x5C
-    EXPECT_EQ(CCalculator().ToHalfWidth("\x83\x7C"), "\xCE\xDF");         // ポ: trail 0x7C
-    EXPECT_EQ(CCalculator().ToHalfWidth("\x83\x7F"), "\x83\x7F");         // no character
-    EXPECT_EQ(CCalculator().ToHalfWidth("\x81 +"), "\x81 +");             // a lead takes any byte
-    EXPECT_EQ(CCalculator().NormalizeFormula("\x81\x40"), "");            // ideographic space
+    EXPECT_EQ(CCalculator().ToHalfWidth("\x95\x5C"
+                                        "5"),
+              "\x95\x5C"
+              "5");                                               // 表 ends in 0x5C
+    EXPECT_EQ(CCalculator().ToHalfWidth("\x83\x7C"), "\xCE\xDF"); // ポ: trail 0x7C
+    EXPECT_EQ(CCalculator().ToHalfWidth("\x83\x7F"), "\x83\x7F"); // no character
+    EXPECT_EQ(CCalculator().ToHalfWidth("\x81 +"), "\x81 +");     // a lead takes any byte
+    EXPECT_EQ(CCalculator().NormalizeFormula("\x81\x40"), "");    // ideographic space
     EXPECT_EQ(CCalculator().ToHalfWidth("\xA0\xFD\xFF\x80"), "\xA0\xFD\xFF\x80");
-    EXPECT_EQ(CCalculator().NormalizeFormula(std::string_view("1\0" "2", 3)), "1");
+    EXPECT_EQ(CCalculator().NormalizeFormula(std::string_view("1\0"
+                                                              "2",
+                                                              3)),
+              "1");
 }
 
 // The result is never longer than the text.

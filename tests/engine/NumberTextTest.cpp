@@ -93,8 +93,13 @@ TEST(Format, AgreesWithPrintf)
             std::memcpy(&v, &bits, sizeof v);
             break;
         }
-        case 1: v = static_cast<double>(static_cast<std::int64_t>(random() % 100000000000ULL)) - 5e10; break;
-        case 2: v = std::ldexp(static_cast<double>(random() % 1000000), static_cast<int>(random() % 80) - 40); break;
+        case 1:
+            v = static_cast<double>(static_cast<std::int64_t>(random() % 100000000000ULL)) - 5e10;
+            break;
+        case 2:
+            v = std::ldexp(static_cast<double>(random() % 1000000),
+                           static_cast<int>(random() % 80) - 40);
+            break;
         default: v = static_cast<double>(random() % 100000) / 1000.0; break;
         }
         if (std::isnan(v))
@@ -145,9 +150,15 @@ TEST(Parse, AgreesWithStrtod)
 TEST(Parse, Prefixes)
 {
     const std::pair<const char*, double> rows[] = {
-        {"1.5.2", 1.5}, {".5", 0.5},        {"-.", 0},     {".", 0},
-        {"-", 0},       {"5.", 5},           {"-12.5x", -12.5},
-        {"0.1", 0.1},   {"123456789012345678901234567890", 1.2345678901234568e29},
+        {"1.5.2", 1.5},
+        {".5", 0.5},
+        {"-.", 0},
+        {".", 0},
+        {"-", 0},
+        {"5.", 5},
+        {"-12.5x", -12.5},
+        {"0.1", 0.1},
+        {"123456789012345678901234567890", 1.2345678901234568e29},
         {"9007199254740993", 9007199254740992.0},
     };
     for (const auto& [text, value] : rows)
@@ -162,7 +173,8 @@ TEST(Locale, AnswersIgnoreTheProcessLocale)
 {
     const char* decimalPoint = std::localeconv()->decimal_point;
     if (std::strcmp(decimalPoint, ",") == 0)
-        std::printf("running under a comma-decimal locale (%s)\n", std::setlocale(LC_NUMERIC, nullptr));
+        std::printf("running under a comma-decimal locale (%s)\n",
+                    std::setlocale(LC_NUMERIC, nullptr));
     EXPECT_EQ(FormatAnswer(3.5), "3.5");
     EXPECT_EQ(CCalculator().FormatWithCommas(1234.5), "1,234.5");
     double result = 0;

@@ -18,7 +18,7 @@ TEST(SelfTest, TheTwentyCasesPass)
 TEST(SelfTest, StopsAtTheFirstWrongValue)
 {
     std::vector<SelfTestCase> cases(SelfTestCases().begin(), SelfTestCases().end());
-    cases[2].expected = 14; // "3+5*2"
+    cases[2].expected = 14;   // "3+5*2"
     cases[5].formula = "1/0"; // never reached
     const SelfTestResult r = RunSelfTest(cases);
     EXPECT_EQ(r.outcome, SelfTestOutcome::WrongValue);
