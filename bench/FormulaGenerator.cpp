@@ -91,7 +91,10 @@ const std::string& FormulaTexts::In(Syntax syntax) const
     return brunovelt;
 }
 
-FormulaGenerator::FormulaGenerator(std::uint64_t seed) : m_state(seed) { m_nodes.reserve(64); }
+FormulaGenerator::FormulaGenerator(std::uint64_t seed) : m_state(seed)
+{
+    m_nodes.reserve(64);
+}
 
 // splitmix64: a fixed, well-mixed sequence from any seed.
 std::uint64_t FormulaGenerator::Random()
@@ -277,7 +280,10 @@ void FormulaGenerator::Print(int index, Syntax syntax, std::string& out) const
         // parentheses below this level, the right one at it too.
         const int level = Level(index);
         PrintOperand(n.a, level, syntax, out);
-        out += n.kind == Kind::Add ? '+' : n.kind == Kind::Sub ? '-' : n.kind == Kind::Mul ? '*' : '/';
+        out += n.kind == Kind::Add   ? '+'
+               : n.kind == Kind::Sub ? '-'
+               : n.kind == Kind::Mul ? '*'
+                                     : '/';
         PrintOperand(n.b, level + 1, syntax, out);
         return;
     }

@@ -61,21 +61,32 @@ public:
     double LastValue() const { return m_lastValue; }
 
 private:
-    enum class Kind : std::uint8_t { Literal, Add, Sub, Mul, Div, Square, Cube, Paren, Sqr, Sin, Round };
+    enum class Kind : std::uint8_t {
+        Literal,
+        Add,
+        Sub,
+        Mul,
+        Div,
+        Square,
+        Cube,
+        Paren,
+        Sqr,
+        Sin,
+        Round
+    };
 
     // A node of the expression tree, with the value double arithmetic gives it and a bound on the
     // distance of that value from the exact one.
     struct Node
     {
         Kind kind = Kind::Literal;
-        int a = -1; // the operand, or the left one
-        int b = -1; // the right operand
+        int a = -1;                 // the operand, or the left one
+        int b = -1;                 // the right operand
         std::uint32_t mantissa = 0; // a literal is mantissa / 10^decimals
         int decimals = 0;
         double value = 0;
         double error = 0;
     };
-
 
     std::uint64_t Random();
     std::uint32_t Below(std::uint32_t bound); // 0 .. bound-1

@@ -22,7 +22,10 @@
 
 namespace {
 
-bool IsResultCode(int code) { return code >= CALC_ERR_DIVZERO && code <= CALC_OK; }
+bool IsResultCode(int code)
+{
+    return code >= CALC_ERR_DIVZERO && code <= CALC_OK;
+}
 
 bool SameDouble(double a, double b)
 {

@@ -3,9 +3,10 @@
 //
 // Properties checked:
 // - decoding gives well-formed Unicode, the same through UTF-16 and UTF-8;
-// - one round trip settles the text: encoding the decoded text and decoding that again gives the
-//   same characters, and a second round trip gives the same bytes (only characters with two codes
-//   may change, and only on the first trip, to the code Windows writes);
+// - encoding the decoded text gives as many bytes as were read (only characters with two codes
+//   may change, to the code Windows writes, as long as the other); when the text holds no lone
+//   lead byte, those bytes read as the same characters and a second round trip leaves them as
+//   they are;
 // - both encoders agree: UTF-8 input encodes as its UTF-16 form does, with each byte outside a
 //   well-formed UTF-8 sequence a "?", and UTF-16 input as its UTF-8 form does, with each lone
 //   surrogate a "?".
@@ -51,8 +52,14 @@ void AppendUtf16(char32_t c, std::u16string& out)
     }
 }
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsHighSurrogate(char16_t c)
+{
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t c)
+{
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 // UTF-16 to UTF-8; false when the text holds a lone surrogate, which `questionMark` then turns
 // into "?" instead.
@@ -157,11 +164,22 @@ void CheckAsCp932(std::string_view bytes)
     FUZZ_REQUIRE(decoded8 == expected8);
     FUZZ_REQUIRE(IsWellFormedUtf8(decoded8));
 
+    // The first trip gives the bytes back but for characters with two codes, which take the code
+    // Windows writes; both codes are two bytes long.
     const std::string once = Utf16ToCp932(decoded);
+    FUZZ_REQUIRE(once.size() == bytes.size());
     FUZZ_REQUIRE(Utf8ToCp932(decoded8) == once);
-    const std::u16string again = Cp932ToUtf16(once);
-    FUZZ_REQUIRE(again == decoded);
-    FUZZ_REQUIRE(Utf16ToCp932(again) == once);
+
+    // A lone lead byte (decoded as U+F700 + byte) may join the new first byte of a character that
+    // took its other code: 0xEE then 0xEE6E (U+7D5C) comes back as 0xEE then 0xFB8B, which reads
+    // as 0xEEFB (U+FF07) and 0x8B.., and the next trip changes that character again. Without
+    // lone lead bytes every character keeps its place, so the text reads the same and a second
+    // trip gives the same bytes.
+    for (const char16_t c : decoded)
+        if (c >= 0xF700 && c <= 0xF7FF)
+            return;
+    FUZZ_REQUIRE(Cp932ToUtf16(once) == decoded);
+    FUZZ_REQUIRE(Utf16ToCp932(Cp932ToUtf16(once)) == once);
     FUZZ_REQUIRE(Utf8ToCp932(Cp932ToUtf8(once)) == once);
 }
 
