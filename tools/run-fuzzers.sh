@@ -56,7 +56,7 @@ for bin in "${targets[@]}"; do
   echo "== $name: $seconds s (corpus $corpus)"
   "$bin" "${args[@]}" "${dirs[@]}" > "$log" 2>&1
   rc=$?
-  grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|#[0-9]+ +DONE)' "$log" | sed 's/^/   /'
+  grep -E '^(Done [0-9]+ runs|stat::peak_rss_mb)' "$log" | sed 's/^/   /'
 
   mapfile -t found < <(find "$artifacts" -type f -newer "$stamp" | sort)
   rm -f "$stamp"

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <string>
+#include <string_view>
+
+class QAbstractButton;
+class QButtonGroup;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QSpinBox;
+
+// Code page 932 text, as the program keeps it, to and from the UTF-16 text of Qt's controls.
+QString QStringFromCp932(std::string_view bytes);
+std::string QStringToCp932(QStringView text);
+
+// One pass of moving values between a dialog's controls and its members: with saveAndValidate
+// from the controls into the members, otherwise from the members into the controls. A null
+// control is skipped, so a dialog may bind controls it builds only sometimes.
+class CDataExchange
+{
+public:
+    explicit CDataExchange(bool saveAndValidate) : m_saving(saveAndValidate) {}
+
+    bool Saving() const { return m_saving; }
+    // A dialog's own check found a value it cannot accept; UpdateData then returns false.
+    void Fail() { m_failed = true; }
+    bool Failed() const { return m_failed; }
+
+    void Text(QLineEdit* control, QString& member);
+    void Text(QLineEdit* control, std::string& cp932Member);
+    // A label only shows: saving leaves the member as it is.
+    void Text(QLabel* control, const QString& member);
+    void Text(QLabel* control, std::string_view cp932Member);
+    void Check(QAbstractButton* control, bool& member);
+    void Value(QSpinBox* control, int& member);
+    // The index of the chosen item; -1 for none.
+    void Index(QComboBox* control, int& member);
+    // The id of the checked button of the group; -1 for none.
+    void Radio(QButtonGroup* group, int& member);
+
+private:
+    bool m_saving;
+    bool m_failed = false;
+};
+
+// A dialog that binds its controls to members: it lists the bindings in DoDataExchange, and
+// UpdateData(false) fills the controls, UpdateData(true) reads them back.
+class CDataExchangeClient
+{
+public:
+    virtual ~CDataExchangeClient() = default;
+
+    // False when DoDataExchange failed a value (the members may then be partly updated).
+    bool UpdateData(bool saveAndValidate = true);
+
+protected:
+    virtual void DoDataExchange(CDataExchange& dx) = 0;
+};

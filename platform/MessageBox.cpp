@@ -1,0 +1,134 @@
+#include "MessageBox.h"
+
+#include "DataExchange.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+
+#include <utility>
+
+namespace {
+
+MessageBoxHook& Hook()
+{
+    static MessageBoxHook hook;
+    return hook;
+}
+
+QMessageBox::Icon BoxIcon(EMessageIcon icon)
+{
+    switch (icon) {
+    case EMessageIcon::Exclamation: return QMessageBox::Warning;
+    case EMessageIcon::Information: return QMessageBox::Information;
+    case EMessageIcon::Question: return QMessageBox::Question;
+    case EMessageIcon::Stop: return QMessageBox::Critical;
+    }
+    return QMessageBox::Warning;
+}
+
+// The buttons in their order, with the captions a Japanese Windows gives them.
+struct BoxButton
+{
+    QMessageBox::StandardButton button;
+    const char16_t* caption;
+    EMessageResult result;
+};
+
+std::vector<BoxButton> BoxButtons(EMessageButtons buttons)
+{
+    const BoxButton ok{QMessageBox::Ok, u"OK", EMessageResult::Ok};
+    const BoxButton cancel{QMessageBox::Cancel, u"キャンセル", EMessageResult::Cancel};
+    const BoxButton yes{QMessageBox::Yes, u"はい(&Y)", EMessageResult::Yes};
+    const BoxButton no{QMessageBox::No, u"いいえ(&N)", EMessageResult::No};
+    switch (buttons) {
+    case EMessageButtons::Ok: return {ok};
+    case EMessageButtons::OkCancel: return {ok, cancel};
+    case EMessageButtons::YesNo: return {yes, no};
+    case EMessageButtons::YesNoCancel: return {yes, no, cancel};
+    }
+    return {ok};
+}
+
+EMessageResult ClosedAnswer(EMessageButtons buttons)
+{
+    switch (buttons) {
+    case EMessageButtons::Ok: return EMessageResult::Ok;
+    case EMessageButtons::YesNo: return EMessageResult::No;
+    case EMessageButtons::OkCancel:
+    case EMessageButtons::YesNoCancel: return EMessageResult::Cancel;
+    }
+    return EMessageResult::Cancel;
+}
+
+} // namespace
+
+QString MessageBoxCaption()
+{
+    return QStringLiteral("Brunovelt");
+}
+
+EMessageResult DefaultAnswer(EMessageButtons buttons)
+{
+    return buttons == EMessageButtons::YesNo || buttons == EMessageButtons::YesNoCancel
+               ? EMessageResult::Yes
+               : EMessageResult::Ok;
+}
+
+EMessageResult ShowMessageBox(QWidget* parent, const QString& text, EMessageIcon icon,
+                              EMessageButtons buttons)
+{
+    const MessageBoxRequest request{parent, MessageBoxCaption(), text, icon, buttons};
+    if (Hook()) {
+        // A copy, so that a hook that replaces itself is not destroyed while it runs.
+        const MessageBoxHook hook = Hook();
+        return hook(request);
+    }
+
+    QMessageBox box(BoxIcon(icon), request.caption, text, QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
+    const std::vector<BoxButton> boxButtons = BoxButtons(buttons);
+    for (const BoxButton& b : boxButtons) {
+        box.addButton(b.button);
+        if (QAbstractButton* button = box.button(b.button))
+            button->setText(QString::fromUtf16(b.caption));
+    }
+    box.setDefaultButton(boxButtons.front().button);
+    box.exec();
+    const QMessageBox::StandardButton clicked = box.standardButton(box.clickedButton());
+    for (const BoxButton& b : boxButtons) {
+        if (b.button == clicked)
+            return b.result;
+    }
+    return ClosedAnswer(buttons);
+}
+
+EMessageResult ShowMessageBox(QWidget* parent, std::string_view cp932Text, EMessageIcon icon,
+                              EMessageButtons buttons)
+{
+    return ShowMessageBox(parent, QStringFromCp932(cp932Text), icon, buttons);
+}
+
+MessageBoxHook SetMessageBoxHook(MessageBoxHook hook)
+{
+    return std::exchange(Hook(), std::move(hook));
+}
+
+CMessageBoxRecorder::CMessageBoxRecorder()
+    : m_previous(
+          SetMessageBoxHook([this](const MessageBoxRequest& request) { return Record(request); }))
+{}
+
+CMessageBoxRecorder::~CMessageBoxRecorder()
+{
+    SetMessageBoxHook(std::move(m_previous));
+}
+
+EMessageResult CMessageBoxRecorder::Record(const MessageBoxRequest& request)
+{
+    m_requests.push_back(request);
+    if (m_answers.empty())
+        return DefaultAnswer(request.buttons);
+    const EMessageResult answer = m_answers.front();
+    m_answers.pop_front();
+    return answer;
+}

@@ -1,0 +1,858 @@
+#include "SettingsStore.h"
+
+#include "DataExchange.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QStringDecoder>
+#include <QStringView>
+
+#ifdef Q_OS_WIN
+#include <QSaveFile>
+#include <QSettings>
+#else
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include <cstddef>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr char kOrganisation[] = "Halsk";
+constexpr char kApplication[] = "Brunovelt";
+
+// A settings file is a few kilobytes; anything this large is not one, and is left alone.
+constexpr qsizetype kMaxFileSize = 64 * 1024 * 1024;
+
+// An integer is optional blanks, an optional sign, decimal digits and optional blanks, and it
+// must fit in an int; anything else ("12x", "", "0x10", "99999999999") is not a number.
+std::optional<int> ParseInt(QStringView text)
+{
+    text = text.trimmed();
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    if (i == text.size())
+        return std::nullopt;
+    const long long limit = negative ? 2147483648LL : 2147483647LL;
+    long long value = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t ch = text[i].unicode();
+        if (ch < u'0' || ch > u'9')
+            return std::nullopt;
+        value = value * 10 + (ch - u'0');
+        if (value > limit)
+            return std::nullopt;
+    }
+    return static_cast<int>(negative ? -value : value);
+}
+
+QString FromCp932(std::string_view bytes)
+{
+    return QStringFromCp932(bytes);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The INI text, with QSettings' rules: section and value names escape every character but ASCII
+// letters, digits and "_-." as %XX or %UXXXX ('/' becomes '\'); values are UTF-8 with C-style
+// escapes for control characters, in quotes when they hold ';', ',' or '=' or begin or end with
+// a space; a value beginning with '@' gets a second '@'. ';' at the start of a line begins a
+// comment. Top-level values sit under [General].
+
+bool IsHexDigit(char16_t ch)
+{
+    return (ch >= u'0' && ch <= u'9') || (ch >= u'a' && ch <= u'f') || (ch >= u'A' && ch <= u'F');
+}
+
+int HexValue(char ch)
+{
+    if (ch >= '0' && ch <= '9')
+        return ch - '0';
+    if (ch >= 'a' && ch <= 'f')
+        return ch - 'a' + 10;
+    if (ch >= 'A' && ch <= 'F')
+        return ch - 'A' + 10;
+    return -1;
+}
+
+bool IsOctalDigit(char ch)
+{
+    return ch >= '0' && ch <= '7';
+}
+
+bool IsBlank(char ch)
+{
+    return ch == ' ' || ch == '\t';
+}
+
+bool IsIniSpace(char ch)
+{
+    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r';
+}
+
+QByteArray EscapeKey(QStringView key)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    QByteArray out;
+    out.reserve(key.size() * 3 / 2);
+    for (const QChar qch : key) {
+        unsigned ch = qch.unicode();
+        if (ch == u'/') {
+            out += '\\';
+        } else if ((ch >= u'a' && ch <= u'z') || (ch >= u'A' && ch <= u'Z') ||
+                   (ch >= u'0' && ch <= u'9') || ch == u'_' || ch == u'-' || ch == u'.') {
+            out += static_cast<char>(ch);
+        } else if (ch <= 0xFF) {
+            out += '%';
+            out += kHex[ch >> 4];
+            out += kHex[ch & 0xF];
+        } else {
+            out += "%U";
+            for (int shift = 12; shift >= 0; shift -= 4)
+                out += kHex[(ch >> shift) & 0xF];
+        }
+    }
+    return out;
+}
+
+QString UnescapeKey(QByteArrayView key)
+{
+    const QString text = QString::fromUtf8(key);
+    const qsizetype size = text.size();
+    QString out;
+    out.reserve(size);
+    qsizetype i = 0;
+    while (i < size) {
+        const QChar ch = text[i];
+        if (ch == u'\\') {
+            out += u'/';
+            ++i;
+            continue;
+        }
+        if (ch != u'%' || i == size - 1) {
+            out += ch;
+            ++i;
+            continue;
+        }
+        qsizetype first = i + 1;
+        qsizetype digits = 2;
+        if (text[first] == u'U') {
+            ++first;
+            digits = 4;
+        }
+        bool ok = false;
+        const ushort code =
+            first + digits <= size ? QStringView(text).sliced(first, digits).toUShort(&ok, 16) : 0;
+        if (!ok) {
+            out += u'%'; // not an escape: the '%' stands for itself
+            ++i;
+            continue;
+        }
+        out += QChar(code);
+        i = first + digits;
+    }
+    return out;
+}
+
+QByteArray EscapeValue(const QString& value)
+{
+    QString text = value;
+    if (text.contains(QChar(u'\0')))
+        text = QStringLiteral("@String(") + text + u')';
+    else if (text.startsWith(u'@'))
+        text.prepend(u'@');
+
+    // Every escape is ASCII, so the escaped text is built as UTF-16 and turned into UTF-8 once.
+    QString out;
+    out.reserve(text.size() + 8);
+    bool needsQuotes = false;
+    bool escapeHexDigits = false; // after a \x or \0 escape a hex digit would join it
+    for (const QChar qch : std::as_const(text)) {
+        const char16_t ch = qch.unicode();
+        if (ch == u';' || ch == u',' || ch == u'=')
+            needsQuotes = true;
+        if (escapeHexDigits && IsHexDigit(ch)) {
+            out += QStringLiteral("\\x") + QString::number(ch, 16);
+            continue;
+        }
+        escapeHexDigits = false;
+        switch (ch) {
+        case u'\0':
+            out += QStringLiteral("\\0");
+            escapeHexDigits = true;
+            break;
+        case u'\a': out += QStringLiteral("\\a"); break;
+        case u'\b': out += QStringLiteral("\\b"); break;
+        case u'\f': out += QStringLiteral("\\f"); break;
+        case u'\n': out += QStringLiteral("\\n"); break;
+        case u'\r': out += QStringLiteral("\\r"); break;
+        case u'\t': out += QStringLiteral("\\t"); break;
+        case u'\v': out += QStringLiteral("\\v"); break;
+        case u'"':
+        case u'\\':
+            out += u'\\';
+            out += qch;
+            break;
+        default:
+            if (ch <= 0x1F) {
+                out += QStringLiteral("\\x") + QString::number(ch, 16);
+                escapeHexDigits = true;
+            } else {
+                out += qch;
+            }
+        }
+    }
+    if (needsQuotes || out.startsWith(u' ') || out.endsWith(u' ')) {
+        out.prepend(u'"');
+        out += u'"';
+    }
+    return out.toUtf8();
+}
+
+// The value a value's text stands for; none for "@Invalid()", QSettings' empty value. Commas
+// outside quotes, which would make a list for QSettings, are kept as text.
+std::optional<QString> UnescapeValue(QByteArrayView raw)
+{
+    const qsizetype size = raw.size();
+    QString out;
+    qsizetype i = 0;
+    qsizetype keepFrom = 0; // trailing blanks before this point are part of the value
+    bool quoted = false;
+    bool inQuotes = false;
+    bool chopBlanks = true;
+    // One decoder for the whole value: a byte order mark is dropped at its start only.
+    QStringDecoder fromUtf8(QStringDecoder::Utf8);
+    const auto skipBlanks = [&] {
+        while (i < size && IsBlank(raw[i]))
+            ++i;
+    };
+    skipBlanks();
+    while (i < size) {
+        const char ch = raw[i];
+        if (ch == '\\') {
+            ++i;
+            if (i >= size) {
+                chopBlanks = false;
+                break;
+            }
+            const char escaped = raw[i++];
+            switch (escaped) {
+            case 'a': out += u'\a'; break;
+            case 'b': out += u'\b'; break;
+            case 'f': out += u'\f'; break;
+            case 'n': out += u'\n'; break;
+            case 'r': out += u'\r'; break;
+            case 't': out += u'\t'; break;
+            case 'v': out += u'\v'; break;
+            case '"':
+            case '?':
+            case '\'':
+            case '\\': out += QLatin1Char(escaped); break;
+            case 'x':
+                if (i >= size) {
+                    chopBlanks = false;
+                } else if (HexValue(raw[i]) >= 0) {
+                    unsigned code = 0;
+                    while (i < size && HexValue(raw[i]) >= 0)
+                        code = ((code << 4) | static_cast<unsigned>(HexValue(raw[i++]))) & 0xFFFF;
+                    out += QChar(static_cast<char16_t>(code));
+                }
+                break;
+            case '\n':
+            case '\r':
+                // A line continuation; the pair of \r and \n counts as one break.
+                if (i < size && (raw[i] == '\n' || raw[i] == '\r') && raw[i] != escaped)
+                    ++i;
+                break;
+            default:
+                if (IsOctalDigit(escaped)) {
+                    unsigned code = static_cast<unsigned>(escaped - '0');
+                    while (i < size && IsOctalDigit(raw[i]))
+                        code = ((code << 3) | static_cast<unsigned>(raw[i++] - '0')) & 0xFFFF;
+                    out += QChar(static_cast<char16_t>(code));
+                }
+                break; // any other escaped character is dropped
+            }
+            if (!chopBlanks)
+                break;
+            keepFrom = out.size();
+        } else if (ch == '"') {
+            ++i;
+            quoted = true;
+            inQuotes = !inQuotes;
+            if (!inQuotes) {
+                skipBlanks();
+                keepFrom = out.size();
+            }
+        } else {
+            qsizetype end = i + 1;
+            while (end < size && raw[end] != '\\' && raw[end] != '"')
+                ++end;
+            out += fromUtf8(raw.sliced(i, end - i));
+            i = end;
+        }
+    }
+    if (chopBlanks && !quoted) {
+        qsizetype end = out.size();
+        while (end > keepFrom && (out[end - 1] == u' ' || out[end - 1] == u'\t'))
+            --end;
+        out.truncate(end);
+    }
+
+    if (out.startsWith(u'@')) {
+        if (out.endsWith(u')')) {
+            if (out.startsWith(QLatin1StringView("@ByteArray(")))
+                return QString::fromUtf8(QStringView(out).sliced(11).chopped(1).toLatin1());
+            if (out.startsWith(QLatin1StringView("@String(")))
+                return QStringView(out).sliced(8).chopped(1).toString();
+            if (out == QLatin1StringView("@Invalid()"))
+                return std::nullopt;
+        }
+        if (out.startsWith(QLatin1StringView("@@")))
+            return out.sliced(1);
+    }
+    return out;
+}
+
+// Whether a value's text read from the file can be written back as it stands: it must not end
+// inside quotes or with a lone backslash, either of which would swallow the next line.
+bool EndsCleanly(QByteArrayView raw)
+{
+    bool inQuotes = false;
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '\\') {
+            if (++i == raw.size())
+                return false;
+        } else if (raw[i] == '"') {
+            inQuotes = !inQuotes;
+        }
+    }
+    return !inQuotes;
+}
+
+struct IniLine
+{
+    qsizetype start = 0;
+    qsizetype length = 0;
+    qsizetype equals = -1; // the first '=' outside quotes, from start; -1 when there is none
+};
+
+// The next logical line from `pos`, as QSettings splits them: leading blanks and comment lines
+// are skipped, and the line ends at a line break or a ';' outside quotes. A backslash keeps the
+// byte after it (a line break too) in the line. False at the end of the text.
+bool NextIniLine(QByteArrayView data, qsizetype& pos, IniLine& line)
+{
+    const qsizetype size = data.size();
+    qsizetype start = pos;
+    while (start < size && IsIniSpace(data[start]))
+        ++start;
+    qsizetype equals = -1;
+    bool inQuotes = false;
+    qsizetype i = start;
+    while (i < size) {
+        const char ch = data[i];
+        if (ch == '=') {
+            if (!inQuotes && equals < 0)
+                equals = i;
+            ++i;
+        } else if (ch == '\n' || ch == '\r') {
+            if (!inQuotes)
+                break;
+            ++i;
+        } else if (ch == '\\') {
+            ++i;
+            if (i < size) {
+                const char next = data[i++];
+                if (i < size &&
+                    ((next == '\n' && data[i] == '\r') || (next == '\r' && data[i] == '\n')))
+                    ++i;
+            }
+        } else if (ch == '"') {
+            inQuotes = !inQuotes;
+            ++i;
+        } else if (ch == ';') {
+            if (i != start) {
+                if (!inQuotes)
+                    break;
+                ++i;
+                continue;
+            }
+            while (i < size && data[i] != '\n' && data[i] != '\r')
+                ++i;
+            while (i < size && IsIniSpace(data[i]))
+                ++i;
+            start = i;
+        } else {
+            ++i;
+        }
+    }
+    pos = i;
+    line.start = start;
+    line.length = i - start;
+    line.equals = equals < 0 ? -1 : equals - start;
+    return line.length > 0;
+}
+
+struct IniEntry
+{
+    QString name;
+    QByteArray value; // as the file has it, escapes and quotes included
+};
+
+struct IniSection
+{
+    QString name; // empty for the top-level values
+    std::vector<IniEntry> entries;
+};
+
+// The file's sections and values in the file's order. Sections of the same name are merged and
+// a name given twice keeps its last value, as QSettings reads them. Comments and lines that are
+// neither a section nor a value do not survive a rewrite (nor do they with QSettings); values
+// this program does not write are kept in their own text.
+class CIniText
+{
+public:
+    explicit CIniText(QByteArrayView data)
+    {
+        if (data.startsWith("\xEF\xBB\xBF"))
+            data = data.sliced(3);
+        QString section;
+        qsizetype pos = 0;
+        IniLine line;
+        while (NextIniLine(data, pos, line)) {
+            const QByteArrayView text = data.sliced(line.start, line.length);
+            if (text.startsWith('[')) {
+                const qsizetype close = text.indexOf(']');
+                section =
+                    SectionName((close < 0 ? text.sliced(1) : text.sliced(1, close - 1)).trimmed());
+                Section(section);
+            } else if (line.equals >= 0) {
+                Set(section, UnescapeKey(text.first(line.equals).trimmed()),
+                    text.sliced(line.equals + 1).toByteArray());
+            }
+        }
+    }
+
+    const QByteArray* Find(const QString& section, const QString& name) const
+    {
+        for (const IniSection& s : m_sections) {
+            if (s.name != section)
+                continue;
+            for (const IniEntry& entry : s.entries) {
+                if (entry.name == name)
+                    return &entry.value;
+            }
+            return nullptr;
+        }
+        return nullptr;
+    }
+
+    void Set(const QString& section, const QString& name, QByteArray value)
+    {
+        IniSection& s = Section(section);
+        for (IniEntry& entry : s.entries) {
+            if (entry.name == name) {
+                entry.value = std::move(value);
+                return;
+            }
+        }
+        s.entries.push_back({name, std::move(value)});
+    }
+
+    QByteArray ToBytes() const
+    {
+        QByteArray out;
+        for (const IniSection& s : m_sections) {
+            if (s.entries.empty())
+                continue;
+            if (!out.isEmpty())
+                out += '\n';
+            out += '[' + SectionHeader(s.name) + "]\n";
+            for (const IniEntry& entry : s.entries) {
+                out += EscapeKey(entry.name) + '=';
+                if (EndsCleanly(entry.value))
+                    out += entry.value;
+                else if (const std::optional<QString> value = UnescapeValue(entry.value))
+                    out += EscapeValue(*value);
+                else
+                    out += "@Invalid()";
+                out += '\n';
+            }
+        }
+        return out;
+    }
+
+private:
+    static bool IsGeneral(QByteArrayView text)
+    {
+        return text.size() == 7 && QByteArrayView(text).toByteArray().toLower() == "general";
+    }
+
+    static QString SectionName(QByteArrayView header)
+    {
+        if (IsGeneral(header))
+            return {};
+        if (header.startsWith('%') && IsGeneral(header.sliced(1)))
+            return QString::fromLatin1(header.sliced(1));
+        return UnescapeKey(header);
+    }
+
+    static QByteArray SectionHeader(const QString& name)
+    {
+        QByteArray header = EscapeKey(name);
+        if (header.isEmpty())
+            return "General";
+        if (IsGeneral(header))
+            header.prepend('%');
+        return header;
+    }
+
+    IniSection& Section(const QString& name)
+    {
+        for (IniSection& s : m_sections) {
+            if (s.name == name)
+                return s;
+        }
+        m_sections.push_back({name, {}});
+        return m_sections.back();
+    }
+
+    std::vector<IniSection> m_sections;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The file.
+
+enum class EReadResult { Read, Missing, Failed };
+
+#ifdef Q_OS_WIN
+
+EReadResult ReadWholeFile(const QString& path, QByteArray& data)
+{
+    QFile file(path);
+    if (!file.exists())
+        return EReadResult::Missing;
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileSize)
+        return EReadResult::Failed;
+    data = file.readAll();
+    return file.error() == QFileDevice::NoError ? EReadResult::Read : EReadResult::Failed;
+}
+
+// Unbuffered, so that every write reports its own failure; the save file is renamed over the old
+// one only when all of it is written.
+bool ReplaceFile(const QString& path, const QByteArray& content)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    if (file.write(content) != content.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+class CFolderLock
+{
+public:
+    explicit CFolderLock(const QString&) {}
+};
+
+#else
+
+int OpenRetrying(const char* path, int flags, mode_t mode = 0)
+{
+    int fd = -1;
+    do {
+        fd = ::open(path, flags, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+EReadResult ReadWholeFile(const QString& path, QByteArray& data)
+{
+    // Non-blocking, so that a FIFO put in the file's place cannot stop the program.
+    const int fd = OpenRetrying(QFile::encodeName(path).constData(),
+                                O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return errno == ENOENT || errno == ENOTDIR ? EReadResult::Missing : EReadResult::Failed;
+    EReadResult result = EReadResult::Read;
+    struct stat info
+    {
+    };
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileSize) {
+        result = EReadResult::Failed;
+    } else {
+        data.clear();
+        char buffer[16384];
+        for (;;) {
+            const ssize_t got = ::read(fd, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0 || data.size() + got > kMaxFileSize) {
+                result = EReadResult::Failed;
+                break;
+            }
+            if (got == 0)
+                break;
+            data.append(buffer, static_cast<qsizetype>(got));
+        }
+    }
+    ::close(fd);
+    return result;
+}
+
+// Holds an advisory lock on the file's folder while a write reads, changes and replaces the file,
+// so that two copies of the program writing at once do not lose each other's values. The lock
+// needs no file of its own and so works on a full disk. After two seconds, or where the folder
+// cannot be locked, the write goes ahead without it.
+class CFolderLock
+{
+public:
+    explicit CFolderLock(const QString& folder)
+        : m_fd(OpenRetrying(QFile::encodeName(folder).constData(),
+                            O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        if (m_fd < 0)
+            return;
+        for (int attempt = 0; attempt < 200; ++attempt) {
+            if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0 || (errno != EWOULDBLOCK && errno != EINTR))
+                return;
+            const timespec pause{0, 10'000'000};
+            ::nanosleep(&pause, nullptr);
+        }
+    }
+    ~CFolderLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd); // releases the lock
+    }
+    CFolderLock(const CFolderLock&) = delete;
+    CFolderLock& operator=(const CFolderLock&) = delete;
+
+    // The folder, open for reading; -1 when it could not be opened.
+    int Fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+bool WriteAll(int fd, const QByteArray& content)
+{
+    const char* next = content.constData();
+    auto left = static_cast<std::size_t>(content.size());
+    while (left > 0) {
+        const ssize_t written = ::write(fd, next, left);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        next += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// Writes `content` to a new file beside `path`, checking every write, flushes it to the disk and
+// renames it over `path`, which keeps its permissions. On any failure the new file is removed and
+// `path` is as it was.
+bool ReplaceFile(const QString& path, const QByteArray& content, int folderFd)
+{
+    const QFileInfo target(path);
+    const QString folder = target.absolutePath();
+    const QByteArray nativePath = QFile::encodeName(path);
+    QByteArray tempPath;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        tempPath = QFile::encodeName(folder + QStringLiteral("/.") + target.fileName() + u'.' +
+                                     QString::number(QRandomGenerator::global()->generate(), 16) +
+                                     QStringLiteral(".tmp"));
+        fd = OpenRetrying(tempPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return false;
+    }
+    if (fd < 0)
+        return false;
+
+    struct stat old
+    {
+    };
+    if (::stat(nativePath.constData(), &old) == 0 && S_ISREG(old.st_mode)) {
+        // The permissions are the user's choice; a folder that cannot keep them (no such
+        // support on the file system) is no reason to refuse the write.
+        if (::fchmod(fd, old.st_mode & 07777) != 0 && errno != EPERM && errno != ENOTSUP) {
+            ::close(fd);
+            ::unlink(tempPath.constData());
+            return false;
+        }
+    }
+    bool ok = WriteAll(fd, content) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || ::rename(tempPath.constData(), nativePath.constData()) != 0) {
+        ::unlink(tempPath.constData());
+        return false;
+    }
+    // The rename itself reaches the disk with the folder. The new content is in place already,
+    // so a failure here does not make the write fail.
+    if (folderFd >= 0)
+        ::fsync(folderFd);
+    return true;
+}
+
+#endif
+
+// A link to the settings file is kept: the file it points to is replaced.
+QString ResolveLinks(const QString& fileName)
+{
+    const QFileInfo info(fileName);
+    if (!info.isSymLink())
+        return fileName;
+    QString target = info.canonicalFilePath();
+    if (target.isEmpty())
+        target = info.symLinkTarget(); // a link to a file not yet made
+    return target.isEmpty() ? fileName : target;
+}
+
+std::optional<QString> ReadValue(const QString& fileName, std::string_view section,
+                                 std::string_view name)
+{
+    QByteArray data;
+    if (ReadWholeFile(fileName, data) != EReadResult::Read)
+        return std::nullopt;
+    const CIniText ini(data);
+    const QByteArray* raw = ini.Find(FromCp932(section), FromCp932(name));
+    if (!raw)
+        return std::nullopt;
+    return UnescapeValue(*raw);
+}
+
+bool WriteValue(const QString& fileName, std::string_view section, std::string_view name,
+                const QString& value)
+{
+    if (fileName.isEmpty())
+        return false;
+    const QString path = ResolveLinks(fileName);
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return false;
+    const CFolderLock lock(folder);
+    QByteArray data;
+    // A file that is there but cannot be read would be lost by writing a new one in its place.
+    if (ReadWholeFile(path, data) == EReadResult::Failed)
+        return false;
+    CIniText ini(data);
+    ini.Set(FromCp932(section), FromCp932(name), EscapeValue(value));
+#ifdef Q_OS_WIN
+    return ReplaceFile(path, ini.ToBytes());
+#else
+    return ReplaceFile(path, ini.ToBytes(), lock.Fd());
+#endif
+}
+
+#ifdef Q_OS_WIN
+
+QString RegistryKey(std::string_view section, std::string_view name)
+{
+    return FromCp932(section) + u'/' + FromCp932(name);
+}
+
+std::optional<QString> ReadRegistry(std::string_view section, std::string_view name)
+{
+    const QSettings registry(QSettings::NativeFormat, QSettings::UserScope,
+                             QLatin1StringView(kOrganisation), QLatin1StringView(kApplication));
+    const QVariant value = registry.value(RegistryKey(section, name));
+    if (!value.isValid())
+        return std::nullopt;
+    return value.toString();
+}
+
+bool WriteRegistry(std::string_view section, std::string_view name, const QVariant& value)
+{
+    QSettings registry(QSettings::NativeFormat, QSettings::UserScope,
+                       QLatin1StringView(kOrganisation), QLatin1StringView(kApplication));
+    registry.setValue(RegistryKey(section, name), value);
+    registry.sync();
+    return registry.status() == QSettings::NoError;
+}
+
+#endif
+
+} // namespace
+
+CSettingsStore::CSettingsStore() : m_fileName(DefaultFileName()) {}
+
+CSettingsStore::CSettingsStore(QString filePath) : m_fileName(std::move(filePath)) {}
+
+QString CSettingsStore::DefaultFileName()
+{
+#ifdef Q_OS_WIN
+    return {};
+#else
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/' +
+           QLatin1StringView(kOrganisation) + u'/' + QLatin1StringView(kApplication) +
+           QLatin1StringView(".conf");
+#endif
+}
+
+int CSettingsStore::GetInt(std::string_view section, std::string_view name, int defaultValue) const
+{
+#ifdef Q_OS_WIN
+    const std::optional<QString> text =
+        m_fileName.isEmpty() ? ReadRegistry(section, name) : ReadValue(m_fileName, section, name);
+#else
+    const std::optional<QString> text = ReadValue(m_fileName, section, name);
+#endif
+    if (!text)
+        return defaultValue;
+    return ParseInt(*text).value_or(defaultValue);
+}
+
+std::string CSettingsStore::GetString(std::string_view section, std::string_view name,
+                                      std::string_view defaultValue) const
+{
+#ifdef Q_OS_WIN
+    const std::optional<QString> text =
+        m_fileName.isEmpty() ? ReadRegistry(section, name) : ReadValue(m_fileName, section, name);
+#else
+    const std::optional<QString> text = ReadValue(m_fileName, section, name);
+#endif
+    if (!text)
+        return std::string(defaultValue);
+    return QStringToCp932(*text);
+}
+
+bool CSettingsStore::WriteInt(std::string_view section, std::string_view name, int value)
+{
+#ifdef Q_OS_WIN
+    if (m_fileName.isEmpty())
+        return WriteRegistry(section, name, value);
+#endif
+    return WriteValue(m_fileName, section, name, QString::number(value));
+}
+
+bool CSettingsStore::WriteString(std::string_view section, std::string_view name,
+                                 std::string_view value)
+{
+#ifdef Q_OS_WIN
+    if (m_fileName.isEmpty())
+        return WriteRegistry(section, name, FromCp932(value));
+#endif
+    return WriteValue(m_fileName, section, name, FromCp932(value));
+}
