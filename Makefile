@@ -29,8 +29,7 @@ build-fuzz: deps
 	cmake --build build-fuzz -j $(JOBS) --target fuzz_targets
 
 run: build
-	@echo "== self-test"; build/brunovelt --self-test
-	@echo "== sample formulas"; build/brunovelt --calc "3+5*2" "IF(5+3>5,10,20)" "ROUND(2.345,2)" "１２×３＝" "1/0"
+	build/brunovelt
 
 unit-test: build
 	ctest --test-dir build --output-on-failure -j $(JOBS)
@@ -49,6 +48,7 @@ test: unit-test asan-test fuzz-smoke format-check
 
 bench: build
 	build/bench/engine_bench
+	build/bench/sheet_enter_bench
 	bench/compare-calculators.sh build/brunovelt
 
 format:

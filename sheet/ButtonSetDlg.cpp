@@ -1,0 +1,91 @@
+#include "ButtonSetDlg.h"
+
+#include "Cp932Codec.h"
+#include "DataExchange.h"
+#include "DialogUnits.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <string>
+
+namespace {
+
+constexpr int kRowY[CButtonSetDlg::kButtons] = {58, 74, 91, 107, 124};
+
+QString FromCp932(std::string_view text)
+{
+    return QString::fromStdU16String(Cp932ToUtf16(text));
+}
+std::string ToCp932(const QString& text)
+{
+    return Utf16ToCp932(text.toStdU16String());
+}
+
+} // namespace
+
+CButtonSetDlg::CButtonSetDlg(ISettingsStore& store, QWidget* parent)
+    : QDialog(parent), m_store(store)
+{
+    setWindowTitle(QStringLiteral("Pボタン設定"));
+    const QFont dialogFont = DialogFont();
+    setFont(dialogFont);
+    const CDialogUnits units(dialogFont);
+    setFixedSize(units.Size(275, 141));
+
+    auto* intro =
+        new QLabel(QStringLiteral("下に設定したものをボタンを押すことで挿入できます。"), this);
+    intro->setGeometry(units.Rect(5, 6, 200, 10));
+    auto* note = new QLabel(QStringLiteral("また[項目名]でパラメータを式中に設定できます。"
+                                           "設定されたパラメータは挿入時に入力できます。"),
+                            this);
+    note->setGeometry(units.Rect(8, 18, 197, 24));
+    note->setWordWrap(true);
+    (new QLabel(QStringLiteral("ボタン表示"), this))->setGeometry(units.Rect(26, 44, 44, 8));
+    (new QLabel(QStringLiteral("内容"), this))->setGeometry(units.Rect(73, 44, 40, 8));
+
+    for (int n = 0; n < kButtons; ++n) {
+        auto* label = new QLabel(QStringLiteral("P&%1:").arg(n + 1), this);
+        label->setGeometry(units.Rect(7, kRowY[n] + 2, 18, 8));
+        m_titleFields[n] = new QLineEdit(this);
+        m_titleFields[n]->setGeometry(units.Rect(27, kRowY[n], 40, 12));
+        m_contentFields[n] = new QLineEdit(this);
+        m_contentFields[n]->setGeometry(units.Rect(71, kRowY[n], 125, 12));
+        label->setBuddy(m_titleFields[n]);
+    }
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setGeometry(units.Rect(211, 9, 50, 14));
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    cancel->setGeometry(units.Rect(211, 26, 50, 14));
+    connect(ok, &QPushButton::clicked, this, &CButtonSetDlg::accept);
+    connect(cancel, &QPushButton::clicked, this, &CButtonSetDlg::reject);
+
+    for (int n = 0; n < kButtons; ++n) {
+        const std::string key = std::to_string(n + 1);
+        m_strContent[n] = FromCp932(m_store.GetString("PButton", key, ""));
+        m_strTitle[n] = FromCp932(m_store.GetString("PButtonTitle", key, ""));
+    }
+    CDataExchange toControls(false);
+    DoDataExchange(toControls);
+}
+
+void CButtonSetDlg::DoDataExchange(CDataExchange& dx)
+{
+    for (int n = 0; n < kButtons; ++n) {
+        dx.Text(m_contentFields[n], m_strContent[n]);
+        dx.Text(m_titleFields[n], m_strTitle[n]);
+    }
+}
+
+void CButtonSetDlg::accept()
+{
+    CDataExchange fromControls(true);
+    DoDataExchange(fromControls);
+    for (int n = 0; n < kButtons; ++n)
+        m_store.WriteString("PButton", std::to_string(n + 1), ToCp932(m_strContent[n]));
+    for (int n = 0; n < kButtons; ++n)
+        m_store.WriteString("PButtonTitle", std::to_string(n + 1), ToCp932(m_strTitle[n]));
+    QDialog::accept();
+}

@@ -1,0 +1,201 @@
+#include "VornyView.h"
+
+#include "ButtonSetDlg.h"
+#include "CommandIds.h"
+#include "Cp932Codec.h"
+#include "DialogUnits.h"
+#include "DisplaySettings.h"
+#include "EnterCommand.h"
+#include "FontResolver.h"
+#include "Keypad.h"
+#include "MessageBox.h"
+#include "ParamDlg.h"
+#include "SelfTestMessage.h"
+#include "SheetEdit.h"
+#include "TemplateText.h"
+
+#include <QFontDialog>
+#include <QFontMetricsF>
+#include <QPushButton>
+
+namespace {
+
+constexpr int kFormWidth = 372, kFormHeight = 190;
+
+QString FromCp932(std::string_view text)
+{
+    return QString::fromStdU16String(Cp932ToUtf16(text));
+}
+
+} // namespace
+
+CVornyView::CVornyView(ISettingsStore& store, QWidget* parent)
+    : QWidget(parent), m_store(store), m_bComma(ReadCommaOption(store))
+{
+    const QFont dialogFont = DialogFont();
+    setFont(dialogFont);
+    const CDialogUnits units(dialogFont);
+    m_formSize = units.Size(kFormWidth, kFormHeight);
+    setFixedSize(m_formSize);
+
+    m_edit = new CSheetEdit(this);
+    m_edit->setGeometry(units.Rect(5, 6, 225, 179));
+    connect(m_edit, &CSheetEdit::enterPressed, this, &CVornyView::OnEnter);
+
+    m_enterButton = new QPushButton(QStringLiteral("Enter"), this);
+    m_enterButton->setGeometry(units.Rect(313, 166, 54, 19));
+    m_enterButton->setFocusPolicy(Qt::NoFocus); // after every command the focus is the sheet's
+    connect(m_enterButton, &QPushButton::clicked, this, &CVornyView::OnEnter);
+
+    CreateKeypad();
+}
+
+CVornyView::~CVornyView()
+{
+    WriteCommaOption(m_store, m_bComma);
+}
+
+void CVornyView::CreateKeypad()
+{
+    const CDialogUnits units(font());
+    for (const KeypadKey& key : KeypadKeys()) {
+        auto* button = new QPushButton(QString::fromUtf8(key.caption), this);
+        button->setGeometry(units.Rect(key.x, key.y, key.width, key.height));
+        button->setFocusPolicy(Qt::NoFocus);
+        const int id = key.id;
+        connect(button, &QPushButton::clicked, this, [this, id] { OnKeypad(id); });
+        m_keys[id] = button;
+    }
+}
+
+QPushButton* CVornyView::KeyButton(int id) const
+{
+    const auto found = m_keys.find(id);
+    return found == m_keys.end() ? nullptr : found->second;
+}
+
+bool CVornyView::OnCommand(int id)
+{
+    if (id >= ID_KEY_0 && id <= ID_KEY_LAST) {
+        OnKeypad(id);
+        return true;
+    }
+    switch (id) {
+    case ID_ENTER: OnEnter(); break;
+    case ID_EDIT_UNDO: m_edit->Undo(); break;
+    case ID_EDIT_CUT: m_edit->Cut(); break;
+    case ID_EDIT_COPY: m_edit->Copy(); break;
+    case ID_EDIT_PASTE: m_edit->Paste(); break;
+    case ID_VIEW_COMMA: OnViewComma(); break;
+    case ID_VIEW_FONT: OnViewFont(); break;
+    case ID_TEST: OnTest(); break;
+    case ID_PBUTTON_SETTINGS: OnButtonSettings(); break;
+    default: return false;
+    }
+    m_edit->Focus(); // after every command the user goes on typing in the sheet
+    return true;
+}
+
+void CVornyView::OnEnter()
+{
+    RunEnterCommand(*m_edit, m_bComma, m_dLastAnswer);
+}
+
+void CVornyView::OnKeypad(int id)
+{
+    const KeypadFollowUp followUp =
+        RunKeypadCommand(id, *m_edit, m_bComma, m_dLastAnswer, m_dMemory);
+    if (followUp.templateNumber != 0) {
+        InsertTemplate(followUp.templateNumber);
+        m_edit->Focus();
+    }
+}
+
+void CVornyView::OnViewComma()
+{
+    m_bComma = !m_bComma; // answers already in the sheet keep their form
+    emit commaChanged(m_bComma);
+}
+
+void CVornyView::ApplyFont()
+{
+    const SheetFontSettings stored = ReadSheetFont(m_store);
+    LogFont logFont;
+    logFont.height = stored.size;
+    logFont.weight = stored.weight;
+    logFont.italic = stored.italic;
+    logFont.underline = stored.underline;
+    logFont.faceName = stored.faceName;
+    m_font = FontFromLogFont(logFont);
+    m_edit->setFont(m_font);
+}
+
+void CVornyView::ApplyTabStops()
+{
+    m_nTabNo = ReadTabWidth(m_store);
+    // Tab stops every m_nTabNo average character widths of the sheet's font.
+    m_edit->setTabStopDistance(QFontMetricsF(m_edit->font()).averageCharWidth() * m_nTabNo);
+}
+
+void CVornyView::OnViewFont()
+{
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, m_font, this);
+    if (ok) {
+        m_font = chosen;
+        m_edit->setFont(m_font);
+        const LogFont logFont = LogFontFromFont(chosen);
+        SheetFontSettings stored;
+        stored.faceName = logFont.faceName;
+        stored.size = logFont.height;
+        stored.weight = logFont.weight;
+        stored.italic = logFont.italic;
+        stored.underline = logFont.underline;
+        WriteSheetFont(m_store, stored);
+        ApplyTabStops();
+        emit fontChanged();
+    }
+    m_edit->Focus();
+}
+
+void CVornyView::RefreshTemplateCaptions()
+{
+    for (int n = 1; n <= 5; ++n) {
+        const std::string key = std::to_string(n);
+        std::string caption = m_store.GetString("PButtonTitle", key, "");
+        if (caption.empty())
+            caption = m_store.GetString("PButton", key, "");
+        // Both empty: the button keeps the caption it has.
+        if (!caption.empty())
+            m_keys[ID_KEY_P1 + n - 1]->setText(FromCp932(caption));
+    }
+}
+
+void CVornyView::OnButtonSettings()
+{
+    CButtonSetDlg dialog(m_store, window());
+    if (dialog.exec() == QDialog::Accepted)
+        RefreshTemplateCaptions();
+    m_edit->Focus();
+}
+
+void CVornyView::InsertTemplate(int number)
+{
+    std::string content = m_store.GetString("PButton", std::to_string(number), "");
+    if (!HasPlaceholderStart(content)) {
+        m_edit->ReplaceSelection(content);
+        return;
+    }
+    CParamDlg dialog(window());
+    dialog.m_names = CollectTemplateNames(content);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_edit->ReplaceSelection(FillTemplate(std::move(content), dialog.m_names, dialog.m_values));
+}
+
+void CVornyView::OnTest()
+{
+    const SelfTestResult result = RunSelfTest();
+    ShowMessageBox(window(), SelfTestMessage(result));
+    m_edit->Focus();
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "ISettingsStore.h"
+
+#include <QFont>
+#include <QWidget>
+
+#include <map>
+
+class CSheetEdit;
+class QPushButton;
+
+// The calculation sheet's form: the sheet, the "Enter" button and the keypad, at the places the
+// form gives them in dialog units. It owns the last answer, the memory register and the display
+// options. The form is not laid out again on resize: its window is fitted to it.
+class CVornyView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit CVornyView(ISettingsStore& store, QWidget* parent = nullptr);
+    ~CVornyView() override; // writes the comma option back
+
+    CSheetEdit& Sheet() { return *m_edit; }
+    // The form's size in pixels (372 x 190 dialog units).
+    QSize FormSize() const { return m_formSize; }
+
+    // Carries out a command of the view; false for an id it does not handle.
+    bool OnCommand(int id);
+
+    void OnEnter();
+    void OnKeypad(int id);
+    void OnViewComma();
+    bool IsCommaOn() const { return m_bComma; }
+    void OnViewFont();
+    void OnButtonSettings();
+    void OnTest();
+
+    // The steps of the view's start-up for a document: font, template captions, tab stops.
+    void ApplyFont();
+    void RefreshTemplateCaptions();
+    void ApplyTabStops();
+
+    void InsertTemplate(int number);
+
+    // The keypad button of command `id`; nullptr for an id without a button.
+    QPushButton* KeyButton(int id) const;
+    QPushButton* EnterButton() const { return m_enterButton; }
+    const QFont& SheetFont() const { return m_font; }
+    int TabWidth() const { return m_nTabNo; }
+
+    double LastAnswer() const { return m_dLastAnswer; }
+    double Memory() const { return m_dMemory; }
+
+signals:
+    void commaChanged(bool on);
+    // The font dialog changed the font: the document's views are to be refreshed.
+    void fontChanged();
+
+private:
+    void CreateKeypad();
+
+    ISettingsStore& m_store;
+    CSheetEdit* m_edit;
+    QPushButton* m_enterButton;
+    std::map<int, QPushButton*> m_keys;
+    QSize m_formSize;
+
+    double m_dLastAnswer = 0;
+    double m_dMemory = 0;
+    bool m_bComma;
+    QFont m_font;
+    int m_nTabNo = 8;
+};

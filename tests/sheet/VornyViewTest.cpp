@@ -1,0 +1,363 @@
+#include "ButtonSetDlg.h"
+#include "CommandIds.h"
+#include "Cp932Codec.h"
+#include "Keypad.h"
+#include "MemorySettingsStore.h"
+#include "MessageBox.h"
+#include "ParamDlg.h"
+#include "SettingsStore.h"
+#include "SheetEdit.h"
+#include "VornyView.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFontMetricsF>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace {
+
+std::string Sjis(std::string_view utf8)
+{
+    return Utf8ToCp932(utf8);
+}
+
+// The view in a shown window, over a store in memory.
+class ViewTest : public testing::Test
+{
+protected:
+    void SetUp() override { Make(); }
+
+    void Make()
+    {
+        view.reset();
+        view = std::make_unique<CVornyView>(store);
+        view->show();
+        view->RefreshTemplateCaptions();
+        view->ApplyFont();
+        view->ApplyTabStops();
+        QApplication::processEvents();
+    }
+
+    CSheetEdit& Sheet() { return view->Sheet(); }
+
+    void Load(std::string_view text)
+    {
+        Sheet().SetText(text);
+        Sheet().SetSelection(text.size(), text.size());
+    }
+
+    // Keys as the user types them into the sheet.
+    void Type(const QString& text)
+    {
+        for (const QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(&Sheet(), &press);
+        }
+    }
+    void PressEnter()
+    {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QApplication::sendEvent(&Sheet(), &press);
+    }
+    void Click(int id)
+    {
+        QPushButton* button = view->KeyButton(id);
+        ASSERT_NE(button, nullptr) << id;
+        button->click();
+    }
+
+    CMemorySettingsStore store;
+    std::unique_ptr<CVornyView> view;
+};
+
+// Runs `fill` on the next modal dialog as soon as it is shown.
+void OnNextDialog(std::function<void(QDialog&)> fill)
+{
+    QTimer::singleShot(0, [fill = std::move(fill)] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        fill(*dialog);
+    });
+}
+
+TEST_F(ViewTest, TypedFormulaAndEnterWriteTheAnswerBelow)
+{
+    Load("");
+    Type(QStringLiteral("3+5*2"));
+    PressEnter();
+    EXPECT_EQ(Sheet().GetText(), "3+5*2\r\n13\r\n");
+    EXPECT_EQ(view->LastAnswer(), 13);
+
+    // Full-width input typed through an input method counts as half-width.
+    Type(QString::fromUtf8("１２×３＝"));
+    view->EnterButton()->click();
+    EXPECT_EQ(Sheet().GetText(), "3+5*2\r\n13\r\n" + Sjis("１２×３＝") + "\r\n36\r\n");
+    EXPECT_TRUE(Sheet().hasFocus() || !QApplication::focusWidget());
+}
+
+TEST_F(ViewTest, ErrorsAreWrittenInTheSheetAndKeepTheLastAnswer)
+{
+    Load("2*4");
+    PressEnter();
+    Type(QStringLiteral("1/0"));
+    PressEnter();
+    EXPECT_EQ(Sheet().GetText(), "2*4\r\n8\r\n1/0\r\n" + Sjis("0で除算しました") + "\r\n");
+    EXPECT_EQ(view->LastAnswer(), 8);
+}
+
+TEST_F(ViewTest, EnterInsideALineEvaluatesTheWholeLine)
+{
+    Load("3+5\r\n7");
+    Sheet().SetSelection(1, 1);
+    view->OnCommand(ID_ENTER);
+    EXPECT_EQ(Sheet().GetText(), "3+5\r\n8\r\n\r\n7");
+    EXPECT_EQ(Sheet().GetSelection().start, 8u);
+}
+
+TEST_F(ViewTest, KeypadBuildsAFormula)
+{
+    Load("");
+    Click(ID_KEY_0 + 7);
+    Click(ID_KEY_PLUS);
+    Click(ID_KEY_0 + 5);
+    Click(ID_KEY_SQR);
+    Click(ID_KEY_0 + 9);
+    EXPECT_EQ(Sheet().GetText(), "7+5sqr9");
+    Load("");
+    Click(ID_KEY_ROUND);
+    Click(ID_KEY_PI);
+    EXPECT_EQ(Sheet().GetText(), "round(PI");
+}
+
+TEST_F(ViewTest, KeypadReplacesTheSelection)
+{
+    Load("1+234");
+    Sheet().SetSelection(2, 5);
+    Click(ID_KEY_0 + 9);
+    EXPECT_EQ(Sheet().GetText(), "1+9");
+}
+
+TEST_F(ViewTest, MemoryKeys)
+{
+    Load("7+5");
+    PressEnter();
+    Click(ID_KEY_MS);
+    Click(ID_KEY_MPLUS);
+    EXPECT_EQ(view->Memory(), 24);
+    Click(ID_KEY_MR);
+    EXPECT_EQ(Sheet().GetText(), "7+5\r\n12\r\n24");
+    Click(ID_KEY_MC);
+    Click(ID_KEY_MMINUS);
+    EXPECT_EQ(view->Memory(), -12);
+}
+
+TEST_F(ViewTest, TaxInsertsTheFactorAndEvaluates)
+{
+    Load("100+5");
+    Sheet().SetSelection(3, 3);
+    Click(ID_KEY_TAX);
+    EXPECT_EQ(Sheet().GetText(), "100*1.05+5\r\n110\r\n");
+}
+
+TEST_F(ViewTest, KeysWithoutAnActionChangeNothing)
+{
+    Load("1");
+    for (const int id : {2033, 2034, 2044, 2100})
+        EXPECT_TRUE(view->OnCommand(id));
+    EXPECT_EQ(Sheet().GetText(), "1");
+    EXPECT_FALSE(view->OnCommand(99));
+}
+
+TEST_F(ViewTest, EveryKeyOfTheTableHasItsButton)
+{
+    int keys = 0;
+    for (const KeypadKey& key : KeypadKeys()) {
+        QPushButton* button = view->KeyButton(key.id);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->text(), QString::fromUtf8(key.caption)) << key.id;
+        EXPECT_TRUE(view->rect().contains(button->geometry())) << key.id;
+        ++keys;
+    }
+    EXPECT_EQ(keys, 42);
+}
+
+TEST_F(ViewTest, TemplateWithParametersAsksForTheirValues)
+{
+    store.Put("PButton", "1", "3*[a]+[b]*[a]");
+    store.Put("PButtonTitle", "1", Sjis("税"));
+    view->RefreshTemplateCaptions();
+    EXPECT_EQ(view->KeyButton(ID_KEY_P1)->text(), QString::fromUtf8("税"));
+
+    Load("");
+    OnNextDialog([](QDialog& dialog) {
+        auto& params = dynamic_cast<CParamDlg&>(dialog);
+        EXPECT_TRUE(params.Field(0)->isVisible());
+        EXPECT_TRUE(params.Field(1)->isVisible());
+        EXPECT_FALSE(params.Field(2)->isVisible());
+        EXPECT_EQ(params.Label(1)->text(), QStringLiteral("b"));
+        params.Field(0)->setText(QStringLiteral("2"));
+        params.Field(1)->setText(QStringLiteral("5"));
+        params.accept();
+    });
+    Click(ID_KEY_P1);
+    EXPECT_EQ(Sheet().GetText(), "3*2+5*2");
+}
+
+TEST_F(ViewTest, CancelledParametersInsertNothing)
+{
+    store.Put("PButton", "2", "[x]*2");
+    Load("1");
+    Sheet().SetSelection(0, 1);
+    OnNextDialog([](QDialog& dialog) { dialog.reject(); });
+    Click(ID_KEY_P1 + 1);
+    EXPECT_EQ(Sheet().GetText(), "1");
+}
+
+TEST_F(ViewTest, ButtonSettingsDialogWritesAndRefreshesCaptions)
+{
+    OnNextDialog([](QDialog& dialog) {
+        auto& settings = dynamic_cast<CButtonSetDlg&>(dialog);
+        settings.ContentField(2)->setText(QString::fromUtf8("[金額]*1.1"));
+        settings.TitleField(4)->setText(QString::fromUtf8("五"));
+        settings.accept();
+    });
+    view->OnCommand(ID_PBUTTON_SETTINGS);
+    EXPECT_EQ(store.Value("PButton", "3"), Sjis("[金額]*1.1"));
+    EXPECT_EQ(store.Value("PButtonTitle", "5"), Sjis("五"));
+    EXPECT_EQ(store.Value("PButton", "1"), "");
+    EXPECT_EQ(view->KeyButton(ID_KEY_P1 + 2)->text(), QString::fromUtf8("[金額]*1.1"));
+    EXPECT_EQ(view->KeyButton(ID_KEY_P5)->text(), QString::fromUtf8("五"));
+    EXPECT_EQ(view->KeyButton(ID_KEY_P1)->text(), QStringLiteral("P1"));
+
+    const std::size_t writes = store.WriteCount();
+    OnNextDialog([](QDialog& dialog) { dialog.reject(); });
+    view->OnCommand(ID_PBUTTON_SETTINGS);
+    EXPECT_EQ(store.WriteCount(), writes);
+}
+
+TEST_F(ViewTest, CommaOptionChangesOnlyLaterAnswersAndIsWrittenBack)
+{
+    view.reset(); // a view writes its option back when it goes
+    store.Put("View", "Comma", "5");
+    Make();
+    EXPECT_TRUE(view->IsCommaOn());
+    Load("1234567");
+    PressEnter();
+    view->OnCommand(ID_VIEW_COMMA);
+    Type(QStringLiteral("1234567"));
+    PressEnter();
+    EXPECT_EQ(Sheet().GetText(), "1234567\r\n1,234,567\r\n1234567\r\n1234567\r\n");
+    view->OnCommand(ID_VIEW_COMMA);
+    view.reset();
+    EXPECT_EQ(store.Value("View", "Comma"), "1");
+}
+
+TEST(ViewSettingsFile, CommaOptionPersistsInTheUsersStore)
+{
+    CSettingsStore store;
+    ASSERT_TRUE(store.FileName().startsWith(
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)));
+    {
+        CVornyView view(store);
+        EXPECT_FALSE(view.IsCommaOn());
+        view.OnCommand(ID_VIEW_COMMA);
+    }
+    EXPECT_EQ(store.GetInt("View", "Comma", 0), 1);
+    CVornyView again(store);
+    EXPECT_TRUE(again.IsCommaOn());
+}
+
+TEST_F(ViewTest, FontAndTabsComeFromTheStore)
+{
+    store.Put("Font", "FaceName", Sjis("ＭＳ ゴシック"));
+    store.Put("Font", "Size", "-20");
+    store.Put("Font", "Weight", "700");
+    store.Put("Font", "Italic", "256"); // only the low byte counts
+    store.Put("Font", "Underline", "1");
+    store.Put("View", "TabNo", "4");
+    view->ApplyFont();
+    view->ApplyTabStops();
+    const QFont font = Sheet().font();
+    EXPECT_EQ(font.pixelSize(), 20);
+    EXPECT_TRUE(font.bold());
+    EXPECT_FALSE(font.italic());
+    EXPECT_TRUE(font.underline());
+    EXPECT_EQ(view->TabWidth(), 4);
+    EXPECT_DOUBLE_EQ(Sheet().tabStopDistance(), QFontMetricsF(font).averageCharWidth() * 4);
+    // Reading the font writes nothing back.
+    EXPECT_EQ(store.Value("Font", "FaceName"), Sjis("ＭＳ ゴシック"));
+}
+
+TEST_F(ViewTest, DefaultFontIsAFixedPitchJapaneseFont)
+{
+    const QFontMetricsF metrics(Sheet().font());
+    EXPECT_EQ(metrics.horizontalAdvance(QLatin1Char('W')),
+              metrics.horizontalAdvance(QLatin1Char('i')));
+    EXPECT_EQ(metrics.horizontalAdvance(QString::fromUtf8("計")),
+              2 * metrics.horizontalAdvance(QLatin1Char('0')));
+    EXPECT_EQ(QFontMetrics(Sheet().font()).height(), 16); // a positive size is the cell height
+    EXPECT_EQ(view->TabWidth(), 8);
+}
+
+TEST_F(ViewTest, EnterDuringACompositionOnlyConfirmsIt)
+{
+    Load("2*3");
+    QInputMethodEvent preedit(QString::fromUtf8("ご"), {});
+    QApplication::sendEvent(&Sheet(), &preedit);
+    PressEnter();
+    EXPECT_EQ(Sheet().GetText(), "2*3");
+    QInputMethodEvent commit;
+    commit.setCommitString(QString::fromUtf8("５"));
+    QApplication::sendEvent(&Sheet(), &commit);
+    PressEnter();
+    EXPECT_EQ(Sheet().GetText(), "2*3" + Sjis("５") + "\r\n70\r\n");
+}
+
+TEST_F(ViewTest, SelfTestShowsItsMessage)
+{
+    CMessageBoxRecorder boxes;
+    Load("1");
+    view->OnCommand(ID_TEST);
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Last().text, QString::fromUtf8("正常終了"));
+    EXPECT_EQ(boxes.Last().icon, EMessageIcon::Exclamation);
+    EXPECT_EQ(Sheet().GetText(), "1");
+}
+
+TEST_F(ViewTest, EditCommandsUseTheClipboard)
+{
+    Load("12+3");
+    Sheet().SetSelection(0, 2);
+    view->OnCommand(ID_EDIT_CUT);
+    EXPECT_EQ(Sheet().GetText(), "+3");
+    Sheet().SetSelection(2, 2);
+    view->OnCommand(ID_EDIT_PASTE);
+    EXPECT_EQ(Sheet().GetText(), "+312");
+    view->OnCommand(ID_EDIT_UNDO);
+    EXPECT_EQ(Sheet().GetText(), "+3");
+}
+
+// The form as the user sees it, kept beside the test binary for a look.
+TEST_F(ViewTest, FormGrab)
+{
+    Load(Sjis("税込み価格\r\n1980*1.1\r\n2178\r\n"));
+    view->ApplyFont();
+    const QString path = QDir(QCoreApplication::applicationDirPath()).filePath("sheet-form.png");
+    EXPECT_TRUE(view->grab().save(path));
+    EXPECT_EQ(view->size(), view->FormSize());
+}
+
+} // namespace
