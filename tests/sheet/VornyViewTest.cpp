@@ -1,5 +1,7 @@
 #include "ButtonSetDlg.h"
 #include "CommandIds.h"
+#include "DialogUnits.h"
+#include "FontResolver.h"
 #include "Cp932Codec.h"
 #include "Keypad.h"
 #include "MemorySettingsStore.h"
@@ -13,6 +15,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFontDatabase>
+#include <QFontDialog>
 #include <QFontMetricsF>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -299,6 +303,42 @@ TEST_F(ViewTest, FontAndTabsComeFromTheStore)
     EXPECT_DOUBLE_EQ(Sheet().tabStopDistance(), QFontMetricsF(font).averageCharWidth() * 4);
     // Reading the font writes nothing back.
     EXPECT_EQ(store.Value("Font", "FaceName"), Sjis("ＭＳ ゴシック"));
+}
+
+TEST_F(ViewTest, FontDialogStoresTheChosenFont)
+{
+    // The Japanese fonts here have no bold face for the dialog to offer.
+    if (!QFontDatabase::hasFamily(QStringLiteral("DejaVu Sans Mono")))
+        GTEST_SKIP() << "no font with a bold face";
+    OnNextDialog([](QDialog& dialog) {
+        auto& fonts = dynamic_cast<QFontDialog&>(dialog);
+        QFont chosen(QStringLiteral("DejaVu Sans Mono"));
+        chosen.setPointSize(12);
+        chosen.setBold(true);
+        fonts.setCurrentFont(chosen);
+        fonts.accept();
+    });
+    view->OnCommand(ID_VIEW_FONT);
+    const int height = store.GetInt("Font", "Size", 0);
+    EXPECT_LT(height, 0); // a character height in pixels
+    EXPECT_EQ(-height, MulDiv(12, ScreenDpi(), 72));
+    EXPECT_EQ(store.GetInt("Font", "Weight", 0), 700);
+    EXPECT_EQ(store.GetInt("Font", "Italic", -1), 0);
+    EXPECT_TRUE(Sheet().font().bold());
+
+    // The next start builds the same size and weight from the store alone.
+    view->ApplyFont();
+    EXPECT_EQ(Sheet().font().pixelSize(), -height);
+    EXPECT_TRUE(Sheet().font().bold());
+
+    const std::size_t writes = store.WriteCount();
+    OnNextDialog([](QDialog& dialog) {
+        auto& fonts = dynamic_cast<QFontDialog&>(dialog);
+        fonts.setCurrentFont(QFont(QStringLiteral("IPAPGothic"), 30));
+        fonts.reject();
+    });
+    view->OnCommand(ID_VIEW_FONT);
+    EXPECT_EQ(store.WriteCount(), writes);
 }
 
 TEST_F(ViewTest, DefaultFontIsAFixedPitchJapaneseFont)
