@@ -8,6 +8,7 @@
 #include "EnterCommand.h"
 #include "FontResolver.h"
 #include "Keypad.h"
+#include "LogPositioning.h"
 #include "MessageBox.h"
 #include "ParamDlg.h"
 #include "SelfTestMessage.h"
@@ -89,11 +90,40 @@ bool CVornyView::OnCommand(int id)
     case ID_VIEW_COMMA: OnViewComma(); break;
     case ID_VIEW_FONT: OnViewFont(); break;
     case ID_TEST: OnTest(); break;
+    case ID_INITIALIZE: OnInitialize(); break;
     case ID_PBUTTON_SETTINGS: OnButtonSettings(); break;
     default: return false;
     }
     m_edit->Focus(); // after every command the user goes on typing in the sheet
     return true;
+}
+
+void CVornyView::SetDocument(ISheetDocument* document)
+{
+    m_document = document;
+    if (document)
+        m_edit->SetChangeHandler([document] { document->SetModifiedFlag(true); });
+    else
+        m_edit->SetChangeHandler({});
+}
+
+void CVornyView::OnInitialUpdate()
+{
+    RefreshTemplateCaptions();
+    ApplyFont();
+    emit fitFrameToForm();
+    ApplyTabStops(); // the control imposes no text limit of its own
+
+    m_edit->SetRedraw(false);
+    QMetaObject::invokeMethod(
+        this, [this] { OnCommand(ID_INITIALIZE); }, Qt::QueuedConnection);
+}
+
+void CVornyView::OnInitialize()
+{
+    if (m_document && m_document->IsLogDocument())
+        PositionLogCaret(*m_edit);
+    m_edit->SetRedraw(true);
 }
 
 void CVornyView::OnEnter()

@@ -10,6 +10,15 @@
 class CSheetEdit;
 class QPushButton;
 
+// What the view needs of its document.
+class ISheetDocument
+{
+public:
+    virtual ~ISheetDocument() = default;
+    virtual bool IsLogDocument() const = 0;
+    virtual void SetModifiedFlag(bool modified) = 0;
+};
+
 // The calculation sheet's form: the sheet, the "Enter" button and the keypad, at the places the
 // form gives them in dialog units. It owns the last answer, the memory register and the display
 // options. The form is not laid out again on resize: its window is fitted to it.
@@ -36,7 +45,17 @@ public:
     void OnButtonSettings();
     void OnTest();
 
-    // The steps of the view's start-up for a document: font, template captions, tab stops.
+    // Every change of the sheet marks `document` modified; nullptr for none.
+    void SetDocument(ISheetDocument* document);
+
+    // Prepares the sheet for the document whose text it has just been given: captions, font,
+    // the frame fitted to the form, tab stops. Painting stays off until the initialisation step,
+    // which is posted to run once the window is shown.
+    void OnInitialUpdate();
+    // The posted step: the log's caret goes to its end; painting on, focus to the sheet.
+    void OnInitialize();
+
+    // The steps of the initial update that other commands repeat.
     void ApplyFont();
     void RefreshTemplateCaptions();
     void ApplyTabStops();
@@ -56,11 +75,14 @@ signals:
     void commaChanged(bool on);
     // The font dialog changed the font: the document's views are to be refreshed.
     void fontChanged();
+    // The initial update asks the frame to fit its client area to FormSize().
+    void fitFrameToForm();
 
 private:
     void CreateKeypad();
 
     ISettingsStore& m_store;
+    ISheetDocument* m_document = nullptr;
     CSheetEdit* m_edit;
     QPushButton* m_enterButton;
     std::map<int, QPushButton*> m_keys;

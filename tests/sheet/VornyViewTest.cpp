@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -388,6 +389,71 @@ TEST_F(ViewTest, EditCommandsUseTheClipboard)
     EXPECT_EQ(Sheet().GetText(), "+312");
     view->OnCommand(ID_EDIT_UNDO);
     EXPECT_EQ(Sheet().GetText(), "+3");
+}
+
+class CFakeDocument : public ISheetDocument
+{
+public:
+    bool IsLogDocument() const override { return isLog; }
+    void SetModifiedFlag(bool on) override { modified = on; }
+
+    bool isLog = false;
+    bool modified = false;
+};
+
+std::string LongLog()
+{
+    std::string text;
+    for (int i = 0; i < 100; ++i)
+        text += std::to_string(i) + "*2\r\n" + std::to_string(i * 2) + "\r\n";
+    return text + Sjis("合計") + "\r\n";
+}
+
+TEST_F(ViewTest, InitialUpdateLoadsTheLogAndOpensLinesBelowIt)
+{
+    CFakeDocument document;
+    document.isLog = true;
+    view->SetDocument(&document);
+    Sheet().SetText(LongLog()); // as the document loads it: no change notification
+    int fits = 0;
+    QObject::connect(view.get(), &CVornyView::fitFrameToForm, [&fits] { ++fits; });
+
+    view->OnInitialUpdate();
+    EXPECT_EQ(fits, 1);
+    EXPECT_EQ(Sheet().GetText(), LongLog()); // the step is still to come
+    EXPECT_FALSE(Sheet().updatesEnabled());
+    EXPECT_FALSE(document.modified);
+
+    QApplication::processEvents(); // the posted initialisation step
+    EXPECT_TRUE(Sheet().updatesEnabled());
+    EXPECT_EQ(Sheet().GetText(), LongLog() + "\r\n\r\n\r\n\r\n\r\n\r\n");
+    EXPECT_EQ(Sheet().GetSelection().start, LongLog().size());
+    // The top line is the caret's fifth line above, or as near as the sheet scrolls: it stops
+    // when the last line reaches the bottom.
+    EXPECT_LE(Sheet().FirstVisibleLine(), Sheet().CurrentLine() - 5);
+    EXPECT_TRUE(Sheet().viewport()->rect().contains(Sheet().cursorRect()));
+    EXPECT_EQ(Sheet().verticalScrollBar()->value(), Sheet().verticalScrollBar()->maximum());
+    EXPECT_TRUE(document.modified);
+    EXPECT_TRUE(Sheet().hasFocus() || !QApplication::focusWidget());
+
+    // Typing marks the document modified too.
+    document.modified = false;
+    Type(QStringLiteral("1"));
+    EXPECT_TRUE(document.modified);
+    view->SetDocument(nullptr);
+}
+
+TEST_F(ViewTest, InitialUpdateOfAnOrdinaryFileLeavesTheCaretAtTheStart)
+{
+    CFakeDocument document;
+    view->SetDocument(&document);
+    Sheet().SetText(LongLog());
+    view->OnInitialUpdate();
+    QApplication::processEvents();
+    EXPECT_EQ(Sheet().GetText(), LongLog());
+    EXPECT_EQ(Sheet().GetSelection().start, 0u);
+    EXPECT_FALSE(document.modified);
+    view->SetDocument(nullptr);
 }
 
 // The form as the user sees it, kept beside the test binary for a look.
