@@ -50,6 +50,7 @@ bench: build
 	build/bench/engine_bench
 	build/bench/sheet_enter_bench
 	bench/compare-calculators.sh build/brunovelt
+	bench/startup_bench.py build/brunovelt build/bench/minimal_window
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

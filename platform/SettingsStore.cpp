@@ -1,6 +1,7 @@
 #include "SettingsStore.h"
 
 #include "DataExchange.h"
+#include "FileIo.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -12,21 +13,19 @@
 #include <QStringView>
 
 #ifdef Q_OS_WIN
-#include <QSaveFile>
 #include <QSettings>
 #else
-#include <QRandomGenerator>
-
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 #include <cstddef>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -36,7 +35,7 @@ constexpr char kOrganisation[] = "Halsk";
 constexpr char kApplication[] = "Brunovelt";
 
 // A settings file is a few kilobytes; anything this large is not one, and is left alone.
-constexpr qsizetype kMaxFileSize = 64 * 1024 * 1024;
+constexpr std::size_t kMaxFileSize = 64 * 1024 * 1024;
 
 // An integer is optional blanks, an optional sign, decimal digits and optional blanks, and it
 // must fit in an int; anything else ("12x", "", "0x10", "99999999999") is not a number.
@@ -542,32 +541,18 @@ private:
 
 enum class EReadResult { Read, Missing, Failed };
 
-#ifdef Q_OS_WIN
-
-EReadResult ReadWholeFile(const QString& path, QByteArray& data)
+EReadResult ReadSettingsFile(const QString& path, QByteArray& data)
 {
-    QFile file(path);
-    if (!file.exists())
-        return EReadResult::Missing;
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileSize)
-        return EReadResult::Failed;
-    data = file.readAll();
-    return file.error() == QFileDevice::NoError ? EReadResult::Read : EReadResult::Failed;
-}
-
-// Unbuffered, so that every write reports its own failure; the save file is renamed over the old
-// one only when all of it is written.
-bool ReplaceFile(const QString& path, const QByteArray& content)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (file.write(content) != content.size()) {
-        file.cancelWriting();
-        return false;
+    std::string bytes;
+    switch (ReadWholeFile(path, bytes, kMaxFileSize)) {
+    case EFileError::None: data = QByteArray::fromStdString(bytes); return EReadResult::Read;
+    case EFileError::NotFound:
+    case EFileError::BadPath: return EReadResult::Missing;
+    default: return EReadResult::Failed;
     }
-    return file.commit();
 }
+
+#ifdef Q_OS_WIN
 
 class CFolderLock
 {
@@ -577,48 +562,6 @@ public:
 
 #else
 
-int OpenRetrying(const char* path, int flags, mode_t mode = 0)
-{
-    int fd = -1;
-    do {
-        fd = ::open(path, flags, mode);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
-}
-
-EReadResult ReadWholeFile(const QString& path, QByteArray& data)
-{
-    // Non-blocking, so that a FIFO put in the file's place cannot stop the program.
-    const int fd = OpenRetrying(QFile::encodeName(path).constData(),
-                                O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        return errno == ENOENT || errno == ENOTDIR ? EReadResult::Missing : EReadResult::Failed;
-    EReadResult result = EReadResult::Read;
-    struct stat info
-    {
-    };
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileSize) {
-        result = EReadResult::Failed;
-    } else {
-        data.clear();
-        char buffer[16384];
-        for (;;) {
-            const ssize_t got = ::read(fd, buffer, sizeof buffer);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0 || data.size() + got > kMaxFileSize) {
-                result = EReadResult::Failed;
-                break;
-            }
-            if (got == 0)
-                break;
-            data.append(buffer, static_cast<qsizetype>(got));
-        }
-    }
-    ::close(fd);
-    return result;
-}
-
 // Holds an advisory lock on the file's folder while a write reads, changes and replaces the file,
 // so that two copies of the program writing at once do not lose each other's values. The lock
 // needs no file of its own and so works on a full disk. After two seconds, or where the folder
@@ -627,9 +570,11 @@ class CFolderLock
 {
 public:
     explicit CFolderLock(const QString& folder)
-        : m_fd(OpenRetrying(QFile::encodeName(folder).constData(),
-                            O_RDONLY | O_DIRECTORY | O_CLOEXEC))
     {
+        const QByteArray native = QFile::encodeName(folder);
+        do {
+            m_fd = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        } while (m_fd < 0 && errno == EINTR);
         if (m_fd < 0)
             return;
         for (int attempt = 0; attempt < 200; ++attempt) {
@@ -647,94 +592,17 @@ public:
     CFolderLock(const CFolderLock&) = delete;
     CFolderLock& operator=(const CFolderLock&) = delete;
 
-    // The folder, open for reading; -1 when it could not be opened.
-    int Fd() const { return m_fd; }
-
 private:
-    int m_fd;
+    int m_fd = -1;
 };
 
-bool WriteAll(int fd, const QByteArray& content)
-{
-    const char* next = content.constData();
-    auto left = static_cast<std::size_t>(content.size());
-    while (left > 0) {
-        const ssize_t written = ::write(fd, next, left);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        next += written;
-        left -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-// Writes `content` to a new file beside `path`, checking every write, flushes it to the disk and
-// renames it over `path`, which keeps its permissions. On any failure the new file is removed and
-// `path` is as it was.
-bool ReplaceFile(const QString& path, const QByteArray& content, int folderFd)
-{
-    const QFileInfo target(path);
-    const QString folder = target.absolutePath();
-    const QByteArray nativePath = QFile::encodeName(path);
-    QByteArray tempPath;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        tempPath = QFile::encodeName(folder + QStringLiteral("/.") + target.fileName() + u'.' +
-                                     QString::number(QRandomGenerator::global()->generate(), 16) +
-                                     QStringLiteral(".tmp"));
-        fd = OpenRetrying(tempPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return false;
-    }
-    if (fd < 0)
-        return false;
-
-    struct stat old
-    {
-    };
-    if (::stat(nativePath.constData(), &old) == 0 && S_ISREG(old.st_mode)) {
-        // The permissions are the user's choice; a folder that cannot keep them (no such
-        // support on the file system) is no reason to refuse the write.
-        if (::fchmod(fd, old.st_mode & 07777) != 0 && errno != EPERM && errno != ENOTSUP) {
-            ::close(fd);
-            ::unlink(tempPath.constData());
-            return false;
-        }
-    }
-    bool ok = WriteAll(fd, content) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || ::rename(tempPath.constData(), nativePath.constData()) != 0) {
-        ::unlink(tempPath.constData());
-        return false;
-    }
-    // The rename itself reaches the disk with the folder. The new content is in place already,
-    // so a failure here does not make the write fail.
-    if (folderFd >= 0)
-        ::fsync(folderFd);
-    return true;
-}
-
 #endif
-
-// A link to the settings file is kept: the file it points to is replaced.
-QString ResolveLinks(const QString& fileName)
-{
-    const QFileInfo info(fileName);
-    if (!info.isSymLink())
-        return fileName;
-    QString target = info.canonicalFilePath();
-    if (target.isEmpty())
-        target = info.symLinkTarget(); // a link to a file not yet made
-    return target.isEmpty() ? fileName : target;
-}
 
 std::optional<QString> ReadValue(const QString& fileName, std::string_view section,
                                  std::string_view name)
 {
     QByteArray data;
-    if (ReadWholeFile(fileName, data) != EReadResult::Read)
+    if (ReadSettingsFile(fileName, data) != EReadResult::Read)
         return std::nullopt;
     const CIniText ini(data);
     const QByteArray* raw = ini.Find(FromCp932(section), FromCp932(name));
@@ -748,22 +616,21 @@ bool WriteValue(const QString& fileName, std::string_view section, std::string_v
 {
     if (fileName.isEmpty())
         return false;
-    const QString path = ResolveLinks(fileName);
+    const QString path = ResolveFileLinks(fileName);
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         return false;
     const CFolderLock lock(folder);
     QByteArray data;
     // A file that is there but cannot be read would be lost by writing a new one in its place.
-    if (ReadWholeFile(path, data) == EReadResult::Failed)
+    if (ReadSettingsFile(path, data) == EReadResult::Failed)
         return false;
     CIniText ini(data);
     ini.Set(FromCp932(section), FromCp932(name), EscapeValue(value));
-#ifdef Q_OS_WIN
-    return ReplaceFile(path, ini.ToBytes());
-#else
-    return ReplaceFile(path, ini.ToBytes(), lock.Fd());
-#endif
+    const QByteArray content = ini.ToBytes();
+    return ReplaceFile(path, std::string_view(content.constData(),
+                                              static_cast<std::size_t>(content.size()))) ==
+           EFileError::None;
 }
 
 #ifdef Q_OS_WIN

@@ -12,6 +12,9 @@ packages=(
   locales                         # a comma-decimal locale for the locale-independence test run
   qt6-base-dev libgl-dev          # the window (Qt 6 Widgets)
   fonts-ipafont-gothic            # Japanese fixed and proportional fonts (IPAGothic, IPAPGothic)
+  qt6-translations-l10n           # Japanese texts of Qt's own buttons and file dialogs
+  libchm-dev                      # reading the compiled help file
+  fp-utils-3.2.2                  # chmcmd, which compiles the help file
 )
 
 missing=()

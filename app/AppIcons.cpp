@@ -1,0 +1,69 @@
+#include "AppIcons.h"
+
+#include <QtGlobal>
+
+#include <cstddef>
+#include <iterator>
+
+// The icons are compiled into this static library; a static library's resources must be
+// registered by hand before the first look-up. Outside any namespace, as Q_INIT_RESOURCE
+// declares the registration function where it stands.
+static void InitIconResources()
+{
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(brunovelt);
+        return true;
+    }();
+    Q_UNUSED(registered);
+}
+
+namespace {
+
+struct ToolbarIconName
+{
+    const char* themeName; // freedesktop icon naming
+    const char* fileStem;  // our own PNGs, ":/icons/<stem>-<size>.png"
+};
+
+// ORDER EToolbarIcon
+constexpr ToolbarIconName kNames[] = {{"document-new", "new"},   {"document-open", "open"},
+                                      {"document-save", "save"}, {"edit-cut", "cut"},
+                                      {"edit-copy", "copy"},     {"edit-paste", "paste"},
+                                      {"help-about", "about"}};
+static_assert(std::size(kNames) == kToolbarIcons.size());
+
+const ToolbarIconName& NameOf(EToolbarIcon which)
+{
+    return kNames[static_cast<std::size_t>(which)];
+}
+
+template <std::size_t N> QIcon FromPngs(const QString& stem, const std::array<int, N>& sizes)
+{
+    InitIconResources();
+    QIcon icon;
+    for (const int size : sizes)
+        icon.addFile(QStringLiteral(":/icons/%1-%2.png").arg(stem).arg(size), QSize(size, size));
+    return icon;
+}
+
+} // namespace
+
+QIcon AppIcon()
+{
+    return FromPngs(QStringLiteral("brunovelt"), kAppIconSizes);
+}
+
+QString ToolbarIconThemeName(EToolbarIcon which)
+{
+    return QString::fromLatin1(NameOf(which).themeName);
+}
+
+QIcon OwnToolbarIcon(EToolbarIcon which)
+{
+    return FromPngs(QString::fromLatin1(NameOf(which).fileStem), kToolbarIconSizes);
+}
+
+QIcon ToolbarIcon(EToolbarIcon which)
+{
+    return QIcon::fromTheme(ToolbarIconThemeName(which), OwnToolbarIcon(which));
+}

@@ -1,0 +1,78 @@
+#include "DocumentDialogs.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QStringList>
+
+#include <memory>
+
+namespace {
+
+// "*.*" means every file on Windows, but only names with a dot in Qt's matching: the filter is
+// shown as it reads, and the dialog's list is made to take every name.
+void MatchEveryName(QFileDialog& dialog)
+{
+    const auto apply = [&dialog] {
+        if (auto* model = dialog.findChild<QFileSystemModel*>())
+            model->setNameFilters({QStringLiteral("*")});
+    };
+    apply();
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, apply);
+}
+
+QFileDialog* CreateDialog(QWidget* parent, const QString& title)
+{
+    auto* dialog = new QFileDialog(parent, title);
+    // Qt's own dialog, so that the filter and the list behave the same on every desktop.
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setNameFilter(AllFilesFilter());
+    dialog->setDefaultSuffix({});
+    MatchEveryName(*dialog);
+    return dialog;
+}
+
+std::optional<QString> Run(QFileDialog* created)
+{
+    const std::unique_ptr<QFileDialog> dialog(created);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog->selectedFiles().constFirst();
+}
+
+} // namespace
+
+QString AllFilesFilter()
+{
+    return QStringLiteral("すべてのﾌｧｲﾙ (*.*)");
+}
+
+QFileDialog* CreateOpenDialog(QWidget* parent)
+{
+    QFileDialog* dialog = CreateDialog(parent, QStringLiteral("開く"));
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    return dialog;
+}
+
+QFileDialog* CreateSaveAsDialog(QWidget* parent, const QString& suggested)
+{
+    QFileDialog* dialog = CreateDialog(parent, QStringLiteral("名前を付けて保存"));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    const QFileInfo file(suggested);
+    if (suggested.contains(u'/'))
+        dialog->setDirectory(file.absolutePath());
+    dialog->selectFile(file.fileName());
+    return dialog;
+}
+
+std::optional<QString> AskOpenFilePath(QWidget* parent)
+{
+    return Run(CreateOpenDialog(parent));
+}
+
+std::optional<QString> AskSaveAsFilePath(QWidget* parent, const QString& suggested)
+{
+    return Run(CreateSaveAsDialog(parent, suggested));
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+
+// Where the log file and the program's other files are. Paths are Qt paths with '/' separators;
+// file names reach the file system as UTF-8.
+
+// The log file's name, "計算Log.txt".
+QString LogFileName();
+
+// The running executable's folder: QCoreApplication::applicationDirPath() (links resolved), or the
+// folder of /proc/self/exe before the application object exists.
+QString ExecutableDir();
+
+// `moduleDir` with a trailing separator, followed by `name`; `name` alone when `moduleDir` is
+// empty.
+QString GetModuleDirPath(const QString& name, const QString& moduleDir = ExecutableDir());
+
+// A path in the user's application-data folder (QStandardPaths' generic data location:
+// $XDG_DATA_HOME, by default ~/.local/share). An empty argument counts as absent: without
+// `company` the folder itself, without `product` folder/company, without `file`
+// folder/company/product; with all three the folder company/product is created when nothing is
+// there, and the result is that folder, a separator and `file`. Empty when the platform names no
+// data folder.
+QString GetAppDataFilePath(const QString& company = {}, const QString& product = {},
+                           const QString& file = {});
+
+// Creates the folder `path` and every missing folder above it. The root (or an empty path) yields
+// false without an attempt. Made for paths that do not exist yet: an existing folder is an
+// attempt that fails, and the call then yields false too.
+bool CreateDirectoryTree(const QString& path);
+
+struct SPlatformVersion
+{
+    int platformId; // 2: a multi-user system with a data folder for each user
+    int major;
+    int minor;
+};
+
+// The running system's version. On Linux the kernel's release, with the major version raised to
+// 5 when it is lower: every Linux keeps data per user, which is what version 5 or more stands
+// for when the log file's place is chosen.
+SPlatformVersion GetPlatformVersion();
+
+// The default log file: "計算Log.txt" in the executable's folder (`moduleDir`) when something
+// stands there, else in Halsk/Brunovelt in the application-data folder, its folders created when
+// missing. A missing file is created holding exactly CR LF; an existing file is never emptied.
+// Empty when the file can be neither opened for reading nor created. Computed afresh each call.
+QString GetDefaultLogPath(const QString& moduleDir = ExecutableDir());

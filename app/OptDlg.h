@@ -1,0 +1,81 @@
+#pragma once
+
+#include "DataExchange.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class ISettingsStore;
+class QCheckBox;
+class QFileDialog;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// "設定": automatic saving of the sheet to the log file on or off, and the log file's name.
+// The members are exchanged with the controls: when the dialog opens they fill the controls;
+// OK copies the controls back, Cancel leaves the members as they were. Neither value is checked
+// here. Laid out in dialog units of the dialog font, 221 wide and 94 high.
+class COptDlg : public QDialog, public CDataExchangeClient
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kWidthDlu = 221;
+    static constexpr int kHeightDlu = 94;
+
+    explicit COptDlg(QWidget* owner = nullptr);
+
+    int m_bAutoSave = 0;  // non-zero: ticked
+    QString m_strLogFile; // as typed; may be empty or relative
+    // The default log path. The name is stored in code page 932, so OK refuses a name with a
+    // character that code page lacks (it would come back as another file), except this one:
+    // whoever reads the value takes its bytes as the default when they equal the default's.
+    QString m_strDefaultLogFile;
+
+    int exec() override;
+    void accept() override;
+
+    QCheckBox* AutoSaveCheck() const { return m_autoSave; }
+    QLabel* FileLabel() const { return m_fileLabel; }
+    QLineEdit* FileEdit() const { return m_file; }
+    QPushButton* BrowseButton() const { return m_browse; }
+    QPushButton* OkButton() const { return m_ok; }
+    QPushButton* CancelButton() const { return m_cancel; }
+
+    // The browse button: keeps what is typed, lets the user choose a file and, when one is
+    // chosen, puts its full path in the edit box.
+    void OnBrowse();
+
+protected:
+    void DoDataExchange(CDataExchange& dx) override;
+
+private:
+    QCheckBox* m_autoSave;
+    QLabel* m_fileLabel;
+    QLineEdit* m_file;
+    QPushButton* m_browse;
+    QPushButton* m_ok;
+    QPushButton* m_cancel;
+};
+
+// Sets up the chooser of the log file: titled "計算結果保存ﾌｧｲﾙ名", the name "*.txt" to start
+// with, the suffix "txt" added to a name typed without one, text files and then all files, and
+// a file that does not exist yet may be chosen.
+void ConfigureLogFileDialog(QFileDialog& dialog);
+
+// Runs a configured chooser and gives the chosen file's full path, or none when the user
+// cancelled. Tests put a hook in its place that answers instead; an empty hook brings the real
+// dialog back. Returns the hook it replaces.
+using LogFileDialogHook = std::function<std::optional<QString>(QFileDialog&)>;
+LogFileDialogHook SetLogFileDialogHook(LogFileDialogHook hook);
+
+// The options command: fills the dialog from "System"/"Log" (default 1) and "System"/"LogFile"
+// (default: `defaultLogPath()`, called every time, as it creates the default log file when it
+// is missing), shows it over `owner` and, on OK, writes both values as they stand, changed or
+// not. Cancel writes nothing. True when the user confirmed and both values were written.
+bool RunOptionsCommand(ISettingsStore& store, const std::function<QString()>& defaultLogPath,
+                       QWidget* owner);

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+#include <cstddef>
+#include <functional>
+#include <vector>
+
+class ISettingsStore;
+
+// The recently used documents, most recent first, kept in the settings store as
+// "Recent File List"/"File1" to "File<size>". Every change is written to the store at once, so a
+// list survives a program that does not end normally.
+class CRecentFileList
+{
+public:
+    static constexpr std::size_t kDefaultSize = 4;
+
+    explicit CRecentFileList(ISettingsStore& store, std::size_t size = kDefaultSize);
+
+    // Replaces the entries by those in the store (empty values are skipped).
+    void ReadList();
+    // Writes every entry; vacant places are written empty. False when a write failed.
+    bool WriteList() const;
+
+    // Puts `path` at the front; an entry naming the same file (letter case aside) is moved there,
+    // and the last one drops out of a full list. A path the store cannot hold (characters code
+    // page 932 lacks) is not added.
+    void Add(const QString& path);
+    void Remove(std::size_t index); // an index past the end is ignored
+
+    const std::vector<QString>& Entries() const { return m_entries; }
+    std::size_t Capacity() const { return m_size; }
+
+    // Called after each change of the entries (to rebuild a menu).
+    void SetChangeHandler(std::function<void()> handler) { m_onChange = std::move(handler); }
+
+private:
+    void Changed();
+
+    ISettingsStore& m_store;
+    std::size_t m_size;
+    std::vector<QString> m_entries;
+    std::function<void()> m_onChange;
+};

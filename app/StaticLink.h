@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QColor>
+#include <QCursor>
+#include <QFont>
+#include <QLabel>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QUrl;
+
+// A label that works as a hyperlink: blue underlined text and a pointing-hand cursor; a left
+// click opens the target through the desktop, after which the text turns purple for the rest of
+// the object's life (a failed open beeps and leaves it blue). The target may be an address, a
+// "mailto:" link or a file path; while it is empty, the label's text at the time of the click is
+// taken as the target and kept. A label that shows a picture instead of text keeps its normal
+// look, but clicks and the cursor work the same.
+class CStaticLink : public QLabel
+{
+    Q_OBJECT
+
+public:
+    static const QColor s_crUnvisited; // 0, 0, 255
+    static const QColor s_crVisited;   // 128, 0, 128
+
+    // Opens a target; true when the desktop took it.
+    using OpenHook = std::function<bool(const QUrl&)>;
+    using BeepHook = std::function<void()>;
+    // Replace the desktop's open and the application beep (an empty hook brings the real one
+    // back); each returns the hook it replaces. For tests, on the GUI thread.
+    static OpenHook SetOpenHook(OpenHook hook);
+    static BeepHook SetBeepHook(BeepHook hook);
+
+    // The pointing-hand cursor all links share, made at the first request in a run.
+    static const QCursor& LinkCursor();
+
+    explicit CStaticLink(QWidget* parent = nullptr, const QString& target = QString());
+    CStaticLink(const QString& text, QWidget* parent, const QString& target = QString());
+
+    QString m_strTarget;
+    QColor m_crText = s_crUnvisited;
+
+    // The font the text is drawn in; none until the first paint, which takes the label's font
+    // of that moment with underlining added and keeps it.
+    const std::optional<QFont>& UnderlineFont() const { return m_fontUnderline; }
+
+    // What a left click does: opens the target, or does nothing when there is none.
+    void Activate();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool ShowsText() const;
+
+    std::optional<QFont> m_fontUnderline;
+};

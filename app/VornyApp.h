@@ -1,0 +1,76 @@
+#pragma once
+
+#include "RecentFileList.h"
+#include "SettingsStore.h"
+#include "VornyDoc.h"
+#include "VornyView.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+class CMainFrame;
+class CQuitSignals;
+class QSessionManager;
+
+// The application: brings up the settings, the document, the main window and its view, opens
+// the log file or what the command line names, and routes the commands that neither the view nor
+// the window handles (New, Open, Save, Save As, the recent files, Exit, About). It is the
+// document's host and the view's document. A QApplication must exist first.
+class CVornyApp final : public IDocumentHost, public ISheetDocument
+{
+public:
+    // `store` is the per-user store unless a test passes its own.
+    explicit CVornyApp(std::unique_ptr<ISettingsStore> store = nullptr);
+    ~CVornyApp() override;
+    CVornyApp(const CVornyApp&) = delete;
+    CVornyApp& operator=(const CVornyApp&) = delete;
+
+    // Start-up with the command line's arguments (without the program's name, Qt's own options
+    // already taken out). False ends the program: the document could not be opened.
+    bool InitInstance(const QStringList& arguments);
+
+    // The help-request filter: context requests (1) and set-contents requests (5) are dropped,
+    // every other one goes to the main window's help display.
+    void WinHelp(int data, int command);
+    bool OnCommand(int id);
+
+    CMainFrame& MainFrame() { return *m_frame; }
+    CVornyView& View() { return *m_view; }
+    CVornyDoc& Document() { return *m_doc; }
+    ISettingsStore& Store() { return *m_store; }
+    const QString& HelpFilePath() const { return m_helpFilePath; }
+
+    // The file the command line names: the first argument that is not a flag. Flags begin with
+    // "-", or with "/" when they hold no other "/" and name nothing on disk ("/p", "/Embedding"),
+    // so that an absolute path is still a file; flags are ignored.
+    static std::optional<QString> FileToOpen(const QStringList& arguments);
+
+    // IDocumentHost
+    ISheetControl& Sheet() override;
+    QWidget* DialogParent() override;
+    std::optional<QString> AskOpenPath() override;
+    std::optional<QString> AskSaveAsPath(const QString& suggested) override;
+    void InitialUpdate() override;
+    void TitleChanged() override;
+    void Activate() override;
+
+    // ISheetDocument
+    bool IsLogDocument() const override;
+    void SetModifiedFlag(bool modified) override;
+
+private:
+    bool CloseCheck();
+    void OnCommitData(QSessionManager& manager);
+    void RefreshRecentFiles();
+
+    QString m_helpFilePath;
+    std::unique_ptr<ISettingsStore> m_store;
+    CRecentFileList m_recentFiles;
+    std::unique_ptr<CMainFrame> m_frame;
+    CVornyView* m_view = nullptr; // owned by the frame
+    std::unique_ptr<CVornyDoc> m_doc;
+    std::unique_ptr<CQuitSignals> m_quitSignals;
+};

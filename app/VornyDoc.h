@@ -1,0 +1,116 @@
+#pragma once
+
+#include <QString>
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+
+class CRecentFileList;
+class ISettingsStore;
+class ISheetControl;
+class QWidget;
+
+// The most a sheet file holds; the log file keeps its last this many bytes instead.
+inline constexpr std::size_t kMaxSheetFileBytes = 32000;
+// The largest file that is opened as a sheet; a larger one fails to open (not a file error).
+inline constexpr std::size_t kMaxOpenFileBytes = 16 * 1024 * 1024;
+
+// What the document needs of the window that shows it.
+class IDocumentHost
+{
+public:
+    virtual ~IDocumentHost() = default;
+
+    // The sheet of the document's view, which alone holds the text.
+    virtual ISheetControl& Sheet() = 0;
+    // The owner of the document's message boxes; null for none.
+    virtual QWidget* DialogParent() = 0;
+    // The Open dialog ("開く"); none when it was cancelled.
+    virtual std::optional<QString> AskOpenPath() = 0;
+    // The Save As dialog ("名前を付けて保存") starting at `suggested` (a path or a bare title);
+    // none when it was cancelled.
+    virtual std::optional<QString> AskSaveAsPath(const QString& suggested) = 0;
+    // The view's initial update after New or Open. The sheet already holds the document's text,
+    // put there without a change notification.
+    virtual void InitialUpdate() = 0;
+    // The path name or title changed: the caption is "title - Brunovelt".
+    virtual void TitleChanged() = 0;
+    // The document asked to be opened is open already: the window comes to the front.
+    virtual void Activate() = 0;
+};
+
+// The calculation sheet as a document: its path name, title and modified flag, New, Open, Save,
+// Save As and the close check, and the log-file rules. It keeps no text: the text lives in the
+// host's sheet. The same object serves every document of the run.
+class CVornyDoc
+{
+public:
+    enum class EOpenResult {
+        Opened,
+        AlreadyOpen, // the document named is the one open: only the window was activated
+        Cancelled,   // the dialog or the close check of the current document said no
+        Failed,      // the file could not be read; the message was shown
+    };
+
+    // `defaultLogPath` is GetDefaultLogPath, called at each log-document test.
+    CVornyDoc(IDocumentHost& host, ISettingsStore& store, CRecentFileList& recentFiles,
+              std::function<QString()> defaultLogPath);
+
+    // The document manager's commands. New and Open first run the close check of the document
+    // that is open (none before the first document), and stop when it says no.
+    bool FileNew();
+    EOpenResult FileOpen(); // asks for the file with the Open dialog
+    EOpenResult OpenDocumentFile(const QString& path);
+    // Opens the recent-file entry `index`; an entry whose file cannot be opened is removed.
+    EOpenResult OpenRecentFile(std::size_t index);
+
+    // The framework's steps.
+    // Empties the path name, the modified flag and the sheet.
+    bool OnNewDocument();
+    // Reads the whole file at `path` into the sheet, up to its first NUL byte (the sheet takes
+    // the text as a terminated string), and clears the modified flag. On failure shows the file
+    // error and leaves the sheet as it was.
+    bool OnOpenDocument(const QString& path);
+    // Writes the sheet's text to `path`: refused with "32KBを越えては保存できません。" over 32000
+    // bytes unless this is the log document, whose file then gets the last 32000 bytes (the sheet
+    // keeps all). A file error is shown and the old file stays as it was. Clears the modified flag
+    // on success only.
+    bool OnSaveDocument(const QString& path);
+    // The close check, before the document is closed or replaced; false cancels the close. The
+    // log document is trimmed to one final CR LF and saved without a question when modified; any
+    // other modified document asks whether to save it.
+    bool SaveModified();
+
+    // Save: under the path name, or through Save As for a new or read-only file.
+    bool DoFileSave();
+    // Save As: the dialog, then the save; the document takes the new path on success.
+    bool DoSaveAs();
+
+    // Whether the document is the log file: its path name equals, byte for byte, "System"/
+    // "LogFile" (default: the default log path) while "System"/"Log" is non-zero, and the empty
+    // string while it is 0. Read afresh at each call.
+    bool IsLogDocument() const;
+
+    bool HasDocument() const { return m_bHasDocument; }
+    const QString& GetPathName() const { return m_strPathName; }
+    const QString& GetTitle() const { return m_strTitle; } // "無題" for a new sheet
+    // Sets the path name and title (the file's name) and adds the file to the recent list.
+    void SetPathName(const QString& path);
+    bool IsModified() const { return m_bModified; }
+    void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
+
+private:
+    // Saves to `path`, or, when it is empty, to a path asked for with Save As.
+    bool DoSave(const QString& path);
+
+    IDocumentHost& m_host;
+    ISettingsStore& m_store;
+    CRecentFileList& m_recentFiles;
+    std::function<QString()> m_defaultLogPath;
+
+    bool m_bHasDocument = false;
+    QString m_strPathName;
+    QString m_strTitle;
+    bool m_bModified = false;
+};

@@ -1,0 +1,73 @@
+#!/usr/bin/env python3
+"""Start-up of the calculator beside a minimal Qt widgets program.
+
+Each program is started RUNS times with a fresh home, configuration and data folder; it appends
+the wall-clock time and its resident memory to the file named by BRUNOVELT_STARTUP_PROBE once its
+window is shown and painted, and is then ended with SIGTERM. The time counted runs from just before
+the process is started to that moment.
+
+usage: startup_bench.py BRUNOVELT MINIMAL_WINDOW [RUNS]
+"""
+import os
+import signal
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+
+def start_once(program):
+    with tempfile.TemporaryDirectory() as home:
+        probe = os.path.join(home, "probe")
+        env = dict(os.environ)
+        env.setdefault("QT_QPA_PLATFORM", "offscreen")
+        env.update(HOME=home, XDG_CONFIG_HOME=os.path.join(home, "config"),
+                   XDG_DATA_HOME=os.path.join(home, "data"),
+                   XDG_RUNTIME_DIR=home, BRUNOVELT_STARTUP_PROBE=probe)
+        started = time.time_ns()
+        process = subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        try:
+            deadline = time.monotonic() + 20
+            while time.monotonic() < deadline:
+                if os.path.exists(probe):
+                    with open(probe) as f:
+                        line = f.readline()
+                    if line.endswith("\n"):
+                        shown, rss = (int(x) for x in line.split())
+                        return (shown - started) / 1e6, rss
+                time.sleep(0.001)
+            raise RuntimeError(f"{program} showed no window within 20 s")
+        finally:
+            process.send_signal(signal.SIGTERM)
+            try:
+                process.wait(5)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+
+
+def measure(program, runs):
+    start_once(program)  # warm the file cache
+    samples = [start_once(program) for _ in range(runs)]
+    times = [t for t, _ in samples]
+    rss = [r for _, r in samples]
+    return statistics.median(times), min(times), statistics.median(rss)
+
+
+def main():
+    if len(sys.argv) < 3:
+        sys.exit(__doc__)
+    runs = int(sys.argv[3]) if len(sys.argv) > 3 else 20
+    results = {}
+    for name, program in (("brunovelt", sys.argv[1]), ("minimal Qt window", sys.argv[2])):
+        results[name] = measure(program, runs)
+        median, best, rss = results[name]
+        print(f"{name:18} median {median:6.1f} ms  best {best:6.1f} ms  RSS {rss / 1024:5.1f} MiB")
+    ours, base = results["brunovelt"], results["minimal Qt window"]
+    print(f"ratio: time {ours[0] / base[0]:.2f} (goal 1.5), memory {ours[2] / base[2]:.2f} (goal 1.5)")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Why a file could not be read or written, in the causes the program names to the user. The
+// system's error codes map onto them in FileErrorFromErrno.
+enum class EFileError {
+    None,
+    Generic,          // any cause not listed here
+    NotFound,         // no file at the path, in a folder that exists
+    BadPath,          // a folder of the path is missing or no folder, or the name is unusable
+    TooManyOpenFiles, // the process or the system has no file handle left
+    AccessDenied,  // no permission, a read-only file system or file, a folder in the file's place
+    InvalidHandle, // a handle that is not open
+    DirectoryFull, // the folder can take no more entries
+    Seek,          // the file cannot be positioned
+    HardwareIo,    // the device reported an input/output error
+    SharingViolation, // another program holds the file in a way that excludes this use
+    LockViolation,    // a lock held by another program is in the way
+    DiskFull,         // no room left on the disk, the user's quota or the file size limit
+    EndOfFile,        // a read past the end (reads here go to the end, so never reported)
+    TooLarge,         // not a file error: the content is over the caller's limit or memory
+};
+
+// The cause that a system error code stands for.
+EFileError FileErrorFromErrno(int error);
+
+// Reads the whole regular file at `path` into `bytes`, every byte as it stands (NUL bytes
+// included: cutting the text anywhere is the caller's business). A folder fails with
+// AccessDenied and any other kind of file (a FIFO, a device) with Generic; a file over `maxBytes`
+// fails with TooLarge. A missing file is NotFound, or BadPath when its folder is missing too.
+// `bytes` is changed only on success.
+EFileError ReadWholeFile(const QString& path, std::string& bytes, std::size_t maxBytes);
+
+// Whether `path` names a file that can be opened for reading (a folder cannot).
+bool CanReadFile(const QString& path);
+
+// Replaces the file at `path` with `bytes` so that the old file is never damaged: the bytes go to
+// a new file in the same folder, unbuffered, each write checked, flushed to the disk, and the new
+// file takes the old one's permissions (and owner, where the process may set it) and is renamed
+// over it only once all is written. On failure the new file is removed and the old one is as it
+// was. A link is followed: the file it points to is replaced. An existing file without write
+// permission, a folder or another kind of file at `path` is refused.
+EFileError ReplaceFile(const QString& path, std::string_view bytes);
+
+// Creates the file at `path` with `bytes` only when nothing is there (an existing file is never
+// touched); a file that cannot be written in full is removed again.
+EFileError CreateNewFile(const QString& path, std::string_view bytes);
+
+// The file that a link at `path` points to (also when it does not exist yet); `path` itself when
+// it is no link.
+QString ResolveFileLinks(const QString& path);

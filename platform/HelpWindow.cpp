@@ -1,0 +1,211 @@
+#include "HelpWindow.h"
+
+#include "ChmArchive.h"
+#include "DialogUnits.h"
+#include "HelpBrowser.h"
+#include "HelpContentsPane.h"
+#include "HelpIndexPane.h"
+#include "HelpSitemap.h"
+#include "HelpUrl.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QPointer>
+#include <QScreen>
+#include <QSplitter>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+QPointer<CHelpWindow> g_window; // the one help window of the process
+
+constexpr int kWidth = 880;
+constexpr int kHeight = 640;
+constexpr int kPaneWidth = 230;
+constexpr qreal kPagePointSize = 10.5;
+
+std::vector<HelpSitemapEntry> ReadSitemap(const CChmArchive& archive, const std::string& path)
+{
+    if (path.empty())
+        return {};
+    const std::optional<std::string> bytes = archive.ReadObject(path);
+    if (!bytes)
+        return {};
+    return ParseHelpSitemap(DecodeHelpText(QByteArray::fromStdString(*bytes)));
+}
+
+QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback)
+{
+    return QIcon::fromTheme(QLatin1String(name), QApplication::style()->standardIcon(fallback));
+}
+
+} // namespace
+
+bool ShowHelpFile(const QString& chmPath, EHelpPage page, QWidget* owner)
+{
+    CHelpWindow* window = g_window;
+    const bool created = window == nullptr;
+    if (created) {
+        window = new CHelpWindow(owner);
+        if (!window->OpenFile(chmPath)) {
+            delete window;
+            return false;
+        }
+        g_window = window;
+        static const bool connected = [] {
+            QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, &CloseHelpWindow);
+            return true;
+        }();
+        static_cast<void>(connected);
+    } else if (window->FilePath() != chmPath && !window->OpenFile(chmPath)) {
+        return false;
+    }
+    window->ShowPage(page);
+    window->show();
+    if (window->isMinimized())
+        window->showNormal();
+    window->raise();
+    window->activateWindow();
+    return true;
+}
+
+CHelpWindow* HelpWindowInstance()
+{
+    return g_window;
+}
+
+void CloseHelpWindow()
+{
+    delete g_window.data();
+}
+
+CHelpWindow::CHelpWindow(QWidget* owner) : QWidget(owner, Qt::Window)
+{
+    setObjectName(QStringLiteral("helpWindow"));
+    setWindowTitle(QStringLiteral("Brunovelt ヘルプ"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    // An open help window does not keep the program running once its main window is closed.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setFont(DialogFont());
+
+    CreateActions();
+    CreatePanes();
+
+    QSize size(kWidth, kHeight);
+    if (const QScreen* screen = this->screen())
+        size = size.boundedTo(screen->availableSize() * 9 / 10);
+    resize(size);
+}
+
+CHelpWindow::~CHelpWindow() = default;
+
+void CHelpWindow::CreateActions()
+{
+    m_back =
+        new QAction(ThemeIcon("go-previous", QStyle::SP_ArrowBack), QStringLiteral("戻る"), this);
+    m_back->setShortcut(QKeySequence::Back);
+    m_back->setEnabled(false);
+    m_forward =
+        new QAction(ThemeIcon("go-next", QStyle::SP_ArrowForward), QStringLiteral("進む"), this);
+    m_forward->setShortcut(QKeySequence::Forward);
+    m_forward->setEnabled(false);
+    m_home =
+        new QAction(ThemeIcon("go-home", QStyle::SP_DirHomeIcon), QStringLiteral("ホーム"), this);
+    m_home->setToolTip(QStringLiteral("最初のページ"));
+}
+
+void CHelpWindow::CreatePanes()
+{
+    auto* toolBar = new QToolBar(this);
+    toolBar->setObjectName(QStringLiteral("helpToolBar"));
+    toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    toolBar->addAction(m_back);
+    toolBar->addAction(m_forward);
+    toolBar->addAction(m_home);
+
+    m_contents = new CHelpContentsPane;
+    m_contents->setObjectName(QStringLiteral("helpContents"));
+    m_index = new CHelpIndexPane;
+    m_index->setObjectName(QStringLiteral("helpIndex"));
+    m_tabs = new QTabWidget;
+    m_tabs->setObjectName(QStringLiteral("helpTabs"));
+    m_tabs->addTab(m_contents, QStringLiteral("目次"));
+    m_tabs->addTab(m_index, QStringLiteral("キーワード"));
+
+    m_browser = new CHelpBrowser;
+    m_browser->setObjectName(QStringLiteral("helpBrowser"));
+    QFont pageFont = font();
+    pageFont.setPointSizeF(kPagePointSize);
+    m_browser->setFont(pageFont);
+
+    auto* splitter = new QSplitter(Qt::Horizontal);
+    splitter->setChildrenCollapsible(false);
+    splitter->addWidget(m_tabs);
+    splitter->addWidget(m_browser);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({kPaneWidth, kWidth - kPaneWidth});
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(toolBar);
+    layout->addWidget(splitter, 1);
+
+    connect(m_back, &QAction::triggered, m_browser, &QTextBrowser::backward);
+    connect(m_forward, &QAction::triggered, m_browser, &QTextBrowser::forward);
+    connect(m_home, &QAction::triggered, this, &CHelpWindow::ShowDefaultTopic);
+    connect(m_browser, &QTextBrowser::backwardAvailable, m_back, &QAction::setEnabled);
+    connect(m_browser, &QTextBrowser::forwardAvailable, m_forward, &QAction::setEnabled);
+    connect(m_browser, &QTextBrowser::sourceChanged, m_contents, &CHelpContentsPane::SelectTopic);
+    connect(m_contents, &CHelpContentsPane::TopicActivated, this, &CHelpWindow::ShowTopic);
+    connect(m_index, &CHelpIndexPane::TopicActivated, this, &CHelpWindow::ShowTopic);
+}
+
+bool CHelpWindow::OpenFile(const QString& chmPath)
+{
+    auto archive = std::make_shared<CChmArchive>();
+    if (!archive->Open(QFile::encodeName(chmPath).toStdString()) ||
+        archive->DefaultTopic().empty() || !archive->ReadObject(archive->DefaultTopic()))
+        return false;
+
+    m_archive = archive;
+    m_filePath = chmPath;
+    m_browser->SetArchive(m_archive);
+    m_contents->SetContents(ReadSitemap(*m_archive, m_archive->ContentsFile()),
+                            HelpUrlForPath(m_archive->ContentsFile()));
+    m_index->SetIndex(ReadSitemap(*m_archive, m_archive->IndexFile()),
+                      HelpUrlForPath(m_archive->IndexFile()));
+    ShowDefaultTopic();
+    return true;
+}
+
+void CHelpWindow::ShowPage(EHelpPage page)
+{
+    switch (page) {
+    case EHelpPage::DefaultTopic:
+        m_tabs->setCurrentWidget(m_contents);
+        ShowDefaultTopic();
+        m_browser->setFocus(Qt::OtherFocusReason);
+        break;
+    case EHelpPage::Index:
+        m_tabs->setCurrentWidget(m_index);
+        m_index->FocusFilter();
+        break;
+    }
+}
+
+void CHelpWindow::ShowTopic(const QUrl& url)
+{
+    if (!m_browser->ShowTopic(url))
+        QApplication::beep();
+}
+
+void CHelpWindow::ShowDefaultTopic()
+{
+    if (m_archive != nullptr)
+        ShowTopic(HelpUrlForPath(m_archive->DefaultTopic()));
+}

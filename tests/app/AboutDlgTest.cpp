@@ -1,0 +1,280 @@
+#include "DialogTestSupport.h"
+
+#include "AboutDlg.h"
+#include "DialogUnits.h"
+#include "StaticLink.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <vector>
+
+namespace {
+
+// While it lives, opening a link is recorded and answered with `succeed`, and beeps are
+// counted.
+class CDesktopRecorder
+{
+public:
+    CDesktopRecorder()
+        : m_previousOpen(CStaticLink::SetOpenHook([this](const QUrl& url) {
+              opened.push_back(url);
+              return succeed;
+          })),
+          m_previousBeep(CStaticLink::SetBeepHook([this] { ++beeps; }))
+    {}
+    ~CDesktopRecorder()
+    {
+        CStaticLink::SetOpenHook(std::move(m_previousOpen));
+        CStaticLink::SetBeepHook(std::move(m_previousBeep));
+    }
+    CDesktopRecorder(const CDesktopRecorder&) = delete;
+    CDesktopRecorder& operator=(const CDesktopRecorder&) = delete;
+
+    bool succeed = true;
+    std::vector<QUrl> opened;
+    int beeps = 0;
+
+private:
+    CStaticLink::OpenHook m_previousOpen;
+    CStaticLink::BeepHook m_previousBeep;
+};
+
+void Click(QWidget& widget, Qt::MouseButton button = Qt::LeftButton)
+{
+    const QPointF at(widget.width() / 2.0, widget.height() / 2.0);
+    QMouseEvent press(QEvent::MouseButtonPress, at, widget.mapToGlobal(at), button, button,
+                      Qt::NoModifier);
+    QApplication::sendEvent(&widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, widget.mapToGlobal(at), button,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&widget, &release);
+}
+
+// How many pixels of the picture of `widget` are exactly `colour`.
+int PixelsOf(QWidget& widget, const QColor& colour)
+{
+    const QImage image = widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixelColor(x, y) == colour ? 1 : 0;
+    return count;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Clicking a link: the target opens, the text turns purple; a failure beeps and stays blue.
+
+TEST(StaticLink, ASuccessfulOpenTurnsTheTextPurple)
+{
+    CDesktopRecorder desktop;
+    CStaticLink link(QStringLiteral("https://example.jp/a"), nullptr);
+    link.resize(200, 20);
+    EXPECT_EQ(link.m_crText, QColor(0, 0, 255));
+    EXPECT_GT(PixelsOf(link, QColor(0, 0, 255)), 0);
+    EXPECT_EQ(PixelsOf(link, QColor(128, 0, 128)), 0);
+
+    Click(link);
+    ASSERT_EQ(desktop.opened.size(), 1u);
+    EXPECT_EQ(desktop.opened[0], QUrl(QStringLiteral("https://example.jp/a")));
+    EXPECT_EQ(link.m_crText, QColor(128, 0, 128));
+    EXPECT_EQ(desktop.beeps, 0);
+    EXPECT_GT(PixelsOf(link, QColor(128, 0, 128)), 0);
+    EXPECT_EQ(PixelsOf(link, QColor(0, 0, 255)), 0);
+
+    // The text became the target at the first click; a later text does not change it.
+    link.setText(QStringLiteral("https://example.jp/b"));
+    Click(link);
+    EXPECT_EQ(desktop.opened.back(), QUrl(QStringLiteral("https://example.jp/a")));
+}
+
+TEST(StaticLink, AFailedOpenBeepsAndStaysBlue)
+{
+    CDesktopRecorder desktop;
+    desktop.succeed = false;
+    CStaticLink link(QStringLiteral("shown"), nullptr, QStringLiteral("mailto:someone@example.jp"));
+    link.resize(200, 20);
+    Click(link);
+    ASSERT_EQ(desktop.opened.size(), 1u);
+    EXPECT_EQ(desktop.opened[0].scheme(), QStringLiteral("mailto"));
+    EXPECT_EQ(desktop.opened[0].path(), QStringLiteral("someone@example.jp"));
+    EXPECT_EQ(desktop.beeps, 1);
+    EXPECT_EQ(link.m_crText, QColor(0, 0, 255));
+    EXPECT_GT(PixelsOf(link, QColor(0, 0, 255)), 0);
+
+    // Purple once a later open works, and it stays so.
+    desktop.succeed = true;
+    Click(link);
+    desktop.succeed = false;
+    Click(link);
+    EXPECT_EQ(desktop.beeps, 2);
+    EXPECT_EQ(link.m_crText, QColor(128, 0, 128));
+}
+
+TEST(StaticLink, NoTargetAndNoTextIgnoresClicks)
+{
+    CDesktopRecorder desktop;
+    CStaticLink link;
+    link.resize(100, 20);
+    Click(link);
+    EXPECT_TRUE(desktop.opened.empty());
+    EXPECT_EQ(desktop.beeps, 0);
+    EXPECT_EQ(link.m_crText, QColor(0, 0, 255));
+}
+
+TEST(StaticLink, OnlyTheLeftButtonOpens)
+{
+    CDesktopRecorder desktop;
+    CStaticLink link(QStringLiteral("https://example.jp/"), nullptr);
+    link.resize(100, 20);
+    Click(link, Qt::RightButton);
+    Click(link, Qt::MiddleButton);
+    EXPECT_TRUE(desktop.opened.empty());
+}
+
+TEST(StaticLink, AFileTargetOpensAsAFile)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString path = folder.path() + QStringLiteral("/読んでね.txt");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    CDesktopRecorder desktop;
+    CStaticLink link(nullptr, path);
+    link.Activate();
+    ASSERT_EQ(desktop.opened.size(), 1u);
+    EXPECT_TRUE(desktop.opened[0].isLocalFile());
+    EXPECT_EQ(desktop.opened[0].toLocalFile(), path);
+}
+
+TEST(StaticLink, EveryLinkSharesThePointingHand)
+{
+    CStaticLink first(QStringLiteral("a"), nullptr);
+    CStaticLink second(QStringLiteral("b"), nullptr);
+    EXPECT_EQ(first.cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(second.cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(&CStaticLink::LinkCursor(), &CStaticLink::LinkCursor());
+}
+
+TEST(StaticLink, TheUnderlineFontIsTakenAtTheFirstPaint)
+{
+    CStaticLink link(QStringLiteral("link"), nullptr);
+    link.resize(100, 30);
+    QFont font = link.font();
+    font.setPointSize(9);
+    link.setFont(font);
+    EXPECT_FALSE(link.UnderlineFont().has_value());
+    link.grab();
+    ASSERT_TRUE(link.UnderlineFont().has_value());
+    EXPECT_TRUE(link.UnderlineFont()->underline());
+    EXPECT_EQ(link.UnderlineFont()->pointSize(), 9);
+    EXPECT_FALSE(link.font().underline()); // the label's own font is left alone
+
+    font.setPointSize(14);
+    link.setFont(font);
+    link.grab();
+    EXPECT_EQ(link.UnderlineFont()->pointSize(), 9);
+}
+
+TEST(StaticLink, APictureKeepsItsLookButStillOpens)
+{
+    CDesktopRecorder desktop;
+    CStaticLink link(nullptr, QStringLiteral("https://example.jp/"));
+    QPixmap picture(16, 16);
+    picture.fill(Qt::green);
+    link.setPixmap(picture);
+    link.resize(16, 16);
+    EXPECT_EQ(PixelsOf(link, QColor(Qt::green)), 16 * 16);
+    EXPECT_FALSE(link.UnderlineFont().has_value());
+    Click(link);
+    EXPECT_EQ(desktop.opened.size(), 1u);
+    EXPECT_EQ(link.cursor().shape(), Qt::PointingHandCursor);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The About box.
+
+TEST(AboutBox, ShowsTheProductAndTheMaker)
+{
+    CAboutDlg dialog;
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+    EXPECT_EQ(dialog.VersionLabel()->text(), QStringLiteral("Brunovelt Version 1.10"));
+    EXPECT_FALSE(dialog.NoticeLabel()->text().isEmpty());
+    EXPECT_FALSE(dialog.IconLabel()->pixmap().isNull());
+    EXPECT_EQ(dialog.m_linkMail.text(), ContactMailAddress());
+    EXPECT_EQ(dialog.m_linkHome.text(), HomePageAddress());
+    EXPECT_TRUE(HomePageAddress().endsWith(QStringLiteral("/soft/quarn/")));
+    EXPECT_EQ(dialog.OkButton()->text(), QStringLiteral("OK"));
+    EXPECT_TRUE(dialog.OkButton()->isDefault());
+}
+
+TEST(AboutBox, TheLinksOpenTheHomePageAndANewMail)
+{
+    CDesktopRecorder desktop;
+    CAboutDlg dialog;
+    Click(dialog.m_linkHome);
+    Click(dialog.m_linkMail);
+    ASSERT_EQ(desktop.opened.size(), 2u);
+    EXPECT_EQ(desktop.opened[0], QUrl(HomePageAddress()));
+    EXPECT_EQ(desktop.opened[1], QUrl(QStringLiteral("mailto:") + ContactMailAddress()));
+    EXPECT_EQ(dialog.m_linkHome.m_crText, QColor(128, 0, 128));
+    EXPECT_EQ(dialog.m_linkMail.m_crText, QColor(128, 0, 128));
+
+    // A box opened afresh shows both links unvisited.
+    CAboutDlg again;
+    EXPECT_EQ(again.m_linkHome.m_crText, QColor(0, 0, 255));
+    EXPECT_EQ(again.m_linkMail.m_crText, QColor(0, 0, 255));
+}
+
+TEST(AboutBox, TheCommandShowsTheBoxModallyOverItsOwner)
+{
+    QWidget owner;
+    QWidget* parent = nullptr;
+    bool modal = false;
+    const CWhenModal<CAboutDlg> when([&](CAboutDlg& dialog) {
+        parent = dialog.parentWidget();
+        modal = dialog.isModal();
+        dialog.OkButton()->click();
+    });
+    RunAboutCommand(&owner);
+    EXPECT_EQ(parent, &owner);
+    EXPECT_TRUE(modal);
+}
+
+// The controls stand where the template puts them, in dialog units of the dialog font.
+TEST(AboutTemplate, Layout)
+{
+    CAboutDlg dialog;
+    const CDialogUnits units(DialogFont());
+    EXPECT_EQ(dialog.width(), units.X(201));
+    struct Row
+    {
+        const char* name;
+        QWidget* control;
+        QRect dlu;
+    };
+    const Row rows[] = {
+        {"icon", dialog.IconLabel(), QRect(11, 17, 20, 20)},
+        {"version", dialog.VersionLabel(), QRect(40, 10, 119, 8)},
+        {"notice", dialog.NoticeLabel(), QRect(40, 25, 119, 8)},
+        {"mail", &dialog.m_linkMail, QRect(40, 39, 90, 8)},
+        {"home page", &dialog.m_linkHome, QRect(40, 52, 114, 11)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(row.control->geometry(),
+                  units.Rect(row.dlu.x(), row.dlu.y(), row.dlu.width(), row.dlu.height()));
+    }
+    ExpectLaidOutCleanly(dialog);
+    dialog.show();
+    GrabWhenAsked(dialog, QStringLiteral("about.png"));
+}
+
+} // namespace

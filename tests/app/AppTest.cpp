@@ -1,0 +1,304 @@
+#include "AppCommandIds.h"
+#include "CommandIds.h"
+#include "Cp932Codec.h"
+#include "MainFrame.h"
+#include "MessageBox.h"
+#include "SheetEdit.h"
+#include "VornyApp.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace {
+
+std::string Sjis(std::string_view utf8)
+{
+    return Utf8ToCp932(utf8);
+}
+
+std::string ReadFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "<missing>";
+    return file.readAll().toStdString();
+}
+
+void WriteFile(const QString& path, std::string_view bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+// Formula lines and their answers, `pairs` of them, ending in CR LF.
+std::string Record(int pairs)
+{
+    std::string text;
+    for (int i = 0; i < pairs; ++i)
+        text += std::to_string(i) + "*3\r\n" + std::to_string(i * 3) + "\r\n";
+    return text;
+}
+
+// The whole program in this process, in folders of its own: home, settings and data.
+class AppTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(home.isValid());
+        qputenv("HOME", home.path().toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
+        qputenv("XDG_DATA_HOME", (home.path() + "/data").toLocal8Bit());
+        QApplication::setQuitOnLastWindowClosed(false);
+    }
+
+    QString LogPath() const
+    {
+        return home.path() + "/data/Halsk/Brunovelt/" + QString::fromUtf8("計算Log.txt");
+    }
+
+    bool Start(const QStringList& arguments = {})
+    {
+        app = std::make_unique<CVornyApp>();
+        const bool started = app->InitInstance(arguments);
+        QApplication::processEvents(); // the view's posted initialisation step
+        return started;
+    }
+
+    // Runs the program's Exit command; true when the window closed.
+    bool Exit()
+    {
+        app->OnCommand(ID_APP_EXIT);
+        return !app->MainFrame().isVisible();
+    }
+
+    CSheetEdit& Sheet() { return app->View().Sheet(); }
+
+    void Type(const QString& text)
+    {
+        for (const QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(&Sheet(), &press);
+        }
+    }
+    void PressEnter()
+    {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QApplication::sendEvent(&Sheet(), &press);
+    }
+
+    QTemporaryDir home;
+    std::unique_ptr<CVornyApp> app;
+};
+
+TEST_F(AppTest, FirstStartCreatesTheLogAndOpensIt)
+{
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(ReadFile(LogPath()), "\r\n");
+    EXPECT_EQ(app->Document().GetPathName(), LogPath());
+    EXPECT_EQ(app->MainFrame().windowTitle(), QString::fromUtf8("計算Log.txt - Brunovelt"));
+    EXPECT_TRUE(app->MainFrame().isVisible());
+    EXPECT_EQ(Sheet().GetText(), "\r\n");
+    EXPECT_FALSE(app->Document().IsModified());
+    EXPECT_TRUE(Exit());
+    EXPECT_EQ(ReadFile(LogPath()), "\r\n"); // not modified: not written
+}
+
+TEST_F(AppTest, TypedFormulasAndAnswersAreInTheLogAfterExit)
+{
+    ASSERT_TRUE(Start());
+    Type(QStringLiteral("3+5"));
+    PressEnter();
+    Type(QString::fromUtf8("１２×３＝"));
+    PressEnter();
+    PressEnter(); // an empty line: one more line break, trimmed at exit
+    EXPECT_TRUE(app->Document().IsModified());
+    ASSERT_TRUE(Exit());
+    EXPECT_EQ(ReadFile(LogPath()), "\r\n3+5\r\n8\r\n" + Sjis("１２×３＝") + "\r\n36\r\n");
+}
+
+TEST_F(AppTest, SecondStartPlacesTheCaretAtTheEndBelowSixEmptyLines)
+{
+    const std::string log = Record(30);
+    WriteFile(LogPath(), log);
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Sheet().GetText(), log + "\r\n\r\n\r\n\r\n\r\n\r\n");
+    EXPECT_EQ(Sheet().GetSelection().start, log.size());
+    EXPECT_LE(Sheet().FirstVisibleLine() + 5, Sheet().CurrentLine());
+    EXPECT_TRUE(Sheet().viewport()->rect().contains(Sheet().cursorRect()));
+    EXPECT_TRUE(app->Document().IsModified());
+    ASSERT_TRUE(Exit());
+    EXPECT_EQ(ReadFile(LogPath()), log); // the empty lines are trimmed away again
+}
+
+TEST_F(AppTest, AFileNamedOnTheCommandLineOpensInstead)
+{
+    const QString sheet = home.path() + "/sheet.txt";
+    WriteFile(sheet, "1+1\r\n2\r\n");
+    ASSERT_TRUE(Start({QStringLiteral("-unknown"), QStringLiteral("/Embedding"), sheet}));
+    EXPECT_EQ(app->Document().GetPathName(), sheet);
+    EXPECT_EQ(app->MainFrame().windowTitle(), QStringLiteral("sheet.txt - Brunovelt"));
+    EXPECT_EQ(Sheet().GetText(), "1+1\r\n2\r\n");
+    EXPECT_EQ(Sheet().GetSelection().start, 0u); // not the log: the caret stays at the start
+}
+
+TEST_F(AppTest, AMissingFileOnTheCommandLineEndsStartUp)
+{
+    CMessageBoxRecorder boxes;
+    const QString missing = home.path() + "/none.txt";
+    EXPECT_FALSE(Start({missing}));
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_TRUE(boxes.Last().text.contains(QString::fromUtf8("が見つかりませんでした。")))
+        << boxes.Last().text.toStdString();
+    EXPECT_FALSE(app->MainFrame().isVisible());
+}
+
+TEST_F(AppTest, WithoutAutoSaveAnUntitledSheetOpens)
+{
+    WriteFile(home.path() + "/config/Halsk/Brunovelt.conf", "[System]\nLog=0\n");
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(app->MainFrame().windowTitle(), QString::fromUtf8("無題 - Brunovelt"));
+    EXPECT_EQ(Sheet().GetText(), "");
+    EXPECT_TRUE(app->MainFrame().RecentFileActions().empty());
+    EXPECT_FALSE(app->MainFrame().RecentPlaceholder()->isEnabled()); // greyed while empty
+    EXPECT_TRUE(Exit()); // nothing typed: no question, no dialog
+}
+
+TEST_F(AppTest, AnOrdinarySheetOver32000BytesIsNotSaved)
+{
+    CMessageBoxRecorder boxes;
+    const QString sheet = home.path() + "/sheet.txt";
+    WriteFile(sheet, "1");
+    ASSERT_TRUE(Start({sheet}));
+    Sheet().SetSelection(1, 1);
+    Sheet().ReplaceSelection(std::string(32000, '2'));
+    app->OnCommand(ID_FILE_SAVE);
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Last().text, QString::fromUtf8("32KBを越えては保存できません。"));
+    EXPECT_EQ(ReadFile(sheet), "1");
+    EXPECT_TRUE(app->Document().IsModified());
+
+    Sheet().SetSelection(0, 1);
+    Sheet().ReplaceSelection(""); // exactly 32000 bytes
+    app->OnCommand(ID_FILE_SAVE);
+    EXPECT_EQ(ReadFile(sheet), std::string(32000, '2'));
+    EXPECT_FALSE(app->Document().IsModified());
+}
+
+TEST_F(AppTest, TheLogOver32000BytesKeepsItsLast32000)
+{
+    const std::string log = Record(3500);
+    ASSERT_GT(log.size(), 40000u);
+    WriteFile(LogPath(), log);
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(Exit());
+    EXPECT_EQ(ReadFile(LogPath()), log.substr(log.size() - 32000));
+    EXPECT_EQ(Sheet().GetText(), log); // the sheet keeps all of it
+}
+
+TEST(AppCommandLine, FlagsAndFiles)
+{
+    const struct
+    {
+        QStringList arguments;
+        std::optional<QString> file;
+    } cases[] = {
+        {{}, std::nullopt},
+        {{"-x", "/p"}, std::nullopt},
+        {{"/p", "a.txt", "b.txt"}, QString("a.txt")},
+        {{"/tmp/sheet.txt"}, QString("/tmp/sheet.txt")}, // an absolute path is a file
+        {{"--", "-"}, std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CVornyApp::FileToOpen(c.arguments), c.file)
+            << c.arguments.join(' ').toStdString();
+}
+
+TEST_F(AppTest, HelpRequestsWithoutTheHelpFile)
+{
+    CMessageBoxRecorder boxes;
+    ASSERT_TRUE(Start());
+    app->WinHelp(0, HELP_CONTEXT); // context requests (F1) are dropped
+    app->WinHelp(0, HELP_SETCONTENTS);
+    EXPECT_EQ(boxes.Count(), 0u);
+    if (QFileInfo::exists(app->HelpFilePath()))
+        GTEST_SKIP() << "the help file is built beside the tests";
+    app->MainFrame().RouteCommand(ID_HELP_FINDER);
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Last().text, QString::fromUtf8("ヘルプファイルがありません：") +
+                                     QDir::toNativeSeparators(app->HelpFilePath()));
+}
+
+TEST_F(AppTest, MenuBarToolbarAndStatusBar)
+{
+    ASSERT_TRUE(Start());
+    CMainFrame& frame = app->MainFrame();
+    QStringList titles;
+    for (QAction* menu : frame.menuBar()->actions())
+        titles << menu->text();
+    EXPECT_EQ(titles, QStringList({QString::fromUtf8("ﾌｧｲﾙ(&F)"), QString::fromUtf8("編集(&E)"),
+                                   QString::fromUtf8("表示(&V)"), QString::fromUtf8("ﾍﾙﾌﾟ(&H)")}));
+    EXPECT_EQ(frame.Action(ID_FILE_NEW)->shortcut().toString(), QStringLiteral("Ctrl+N"));
+    EXPECT_EQ(frame.Action(ID_EDIT_UNDO)->shortcuts().size(), 2);
+    EXPECT_EQ(frame.Action(ID_FILE_SAVE)->statusTip(),
+              QString::fromUtf8("作業中のﾌｧｲﾙを上書きして保存"));
+    // The log opened at start-up is the first recent file.
+    ASSERT_EQ(frame.RecentFileActions().size(), 1);
+    EXPECT_TRUE(
+        frame.RecentFileActions().front()->text().endsWith(QString::fromUtf8("計算Log.txt")));
+    EXPECT_FALSE(frame.RecentPlaceholder()->isVisible());
+
+    QStringList tips;
+    for (QAction* action : frame.ToolBar()->actions())
+        if (!action->isSeparator())
+            tips << action->toolTip();
+    EXPECT_EQ(tips, QStringList({QString::fromUtf8("新規ﾌｧｲﾙ"), QString::fromUtf8("開く"),
+                                 QString::fromUtf8("保存"), QString::fromUtf8("切り取り"),
+                                 QString::fromUtf8("ｺﾋﾟｰ"), QString::fromUtf8("貼り付け"),
+                                 QString::fromUtf8("ﾊﾞｰｼﾞｮﾝ情報")}));
+    EXPECT_EQ(frame.ReadyPane()->text(), QString::fromUtf8("ﾚﾃﾞｨ"));
+
+    frame.RouteCommand(ID_VIEW_TOOLBAR);
+    EXPECT_FALSE(frame.ToolBar()->isVisible());
+    EXPECT_FALSE(frame.Action(ID_VIEW_TOOLBAR)->isChecked());
+    frame.RouteCommand(ID_VIEW_TOOLBAR);
+    EXPECT_TRUE(frame.ToolBar()->isVisible());
+    EXPECT_TRUE(frame.Action(ID_VIEW_TOOLBAR)->isChecked());
+
+    // The whole form is visible: the window fits it.
+    EXPECT_EQ(app->View().size(), app->View().FormSize());
+    EXPECT_TRUE(frame.rect().contains(app->View().geometry()));
+    EXPECT_TRUE(frame.grab().save(
+        QDir(QCoreApplication::applicationDirPath()).filePath("main-window.png")));
+}
+
+TEST_F(AppTest, OpenedFilesGoOnTheRecentList)
+{
+    const QString sheet = home.path() + "/a.txt";
+    WriteFile(sheet, "5");
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(app->Document().OpenDocumentFile(sheet), CVornyDoc::EOpenResult::Opened);
+    ASSERT_FALSE(app->MainFrame().RecentFileActions().empty());
+    EXPECT_TRUE(app->MainFrame().RecentFileActions().front()->text().endsWith("a.txt"));
+    EXPECT_FALSE(app->MainFrame().RecentPlaceholder()->isVisible());
+    EXPECT_EQ(Sheet().GetText(), "5");
+}
+
+} // namespace

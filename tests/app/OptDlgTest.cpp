@@ -1,0 +1,379 @@
+#include "DialogTestSupport.h"
+
+#include "Cp932Codec.h"
+#include "DialogUnits.h"
+#include "MemorySettingsStore.h"
+#include "MessageBox.h"
+#include "OptDlg.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Sjis(std::string_view utf8)
+{
+    return Utf8ToCp932(utf8);
+}
+
+const QString kDefaultPath = QStringLiteral("/home/user/.local/share/Halsk/Brunovelt/計算Log.txt");
+
+// Puts a file-dialog hook in place for one test and takes it away again.
+class CFileDialogAnswer
+{
+public:
+    explicit CFileDialogAnswer(LogFileDialogHook hook)
+        : m_previous(SetLogFileDialogHook(std::move(hook)))
+    {}
+    ~CFileDialogAnswer() { SetLogFileDialogHook(std::move(m_previous)); }
+    CFileDialogAnswer(const CFileDialogAnswer&) = delete;
+    CFileDialogAnswer& operator=(const CFileDialogAnswer&) = delete;
+
+private:
+    LogFileDialogHook m_previous;
+};
+
+class OptionsCommand : public testing::Test
+{
+protected:
+    // Runs the options command with `answer` working the dialog; counts the default's uses.
+    bool Run(std::function<void(COptDlg&)> answer)
+    {
+        const CWhenModal<COptDlg> when(std::move(answer));
+        return RunOptionsCommand(
+            store,
+            [this] {
+                ++defaultCalls;
+                return kDefaultPath;
+            },
+            nullptr);
+    }
+
+    CMemorySettingsStore store;
+    int defaultCalls = 0;
+};
+
+// ---------------------------------------------------------------------------------------------
+// What the dialog shows when it opens, and that Cancel writes nothing.
+
+TEST_F(OptionsCommand, OpensWithTheDefaultsOfAnEmptyStoreAndCancelWritesNothing)
+{
+    bool ticked = false;
+    QString shown;
+    EXPECT_FALSE(Run([&](COptDlg& dialog) {
+        ticked = dialog.AutoSaveCheck()->isChecked();
+        shown = dialog.FileEdit()->text();
+        dialog.CancelButton()->click();
+    }));
+    EXPECT_TRUE(ticked);
+    EXPECT_EQ(shown, kDefaultPath);
+    EXPECT_EQ(defaultCalls, 1); // the default log file is made even when nothing is written
+    EXPECT_EQ(store.WriteCount(), 0u);
+    EXPECT_TRUE(store.AllValues().empty());
+}
+
+TEST_F(OptionsCommand, ShowsTheStoredValues)
+{
+    struct Row
+    {
+        const char* name;
+        const char* log;
+        std::string logFile;
+        bool ticked;
+        QString shown;
+    };
+    const std::vector<Row> rows = {
+        {"off", "0", Sjis("/tmp/記録.txt"), false, QStringLiteral("/tmp/記録.txt")},
+        {"on", "1", "relative.txt", true, QStringLiteral("relative.txt")},
+        {"any non-zero is on", "5", "", true, QString()},
+        {"half-width katakana", "1", Sjis("/tmp/ﾛｸﾞ.txt"), true, QStringLiteral("/tmp/ﾛｸﾞ.txt")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        store.Clear();
+        store.Put("System", "Log", row.log);
+        store.Put("System", "LogFile", row.logFile);
+        bool ticked = !row.ticked;
+        QString shown;
+        // Esc and the close box cancel as the button does.
+        Run([&](COptDlg& dialog) {
+            ticked = dialog.AutoSaveCheck()->isChecked();
+            shown = dialog.FileEdit()->text();
+            dialog.reject();
+        });
+        EXPECT_EQ(ticked, row.ticked);
+        EXPECT_EQ(shown, row.shown);
+        EXPECT_EQ(store.WriteCount(), 0u);
+    }
+    // The default is worked out every time, set or not.
+    EXPECT_EQ(defaultCalls, static_cast<int>(rows.size()));
+}
+
+// ---------------------------------------------------------------------------------------------
+// OK writes both values, as they stand.
+
+TEST_F(OptionsCommand, OkWithoutChangeWritesBothValues)
+{
+    EXPECT_TRUE(Run([](COptDlg& dialog) { dialog.OkButton()->click(); }));
+    EXPECT_EQ(store.Value("System", "Log"), "1");
+    EXPECT_EQ(store.Value("System", "LogFile"), Sjis(kDefaultPath.toStdString()));
+    EXPECT_EQ(store.WriteCount(), 2u);
+
+    // And again when the store already holds them.
+    EXPECT_TRUE(Run([](COptDlg& dialog) { dialog.OkButton()->click(); }));
+    EXPECT_EQ(store.WriteCount(), 4u);
+}
+
+TEST_F(OptionsCommand, OkStoresTheNameAsTyped)
+{
+    struct Row
+    {
+        const char* name;
+        bool ticked;
+        QString typed;
+        const char* log;
+        std::string logFile;
+    };
+    const std::vector<Row> rows = {
+        {"empty", true, QString(), "1", ""},
+        {"relative", false, QStringLiteral("log.txt"), "0", "log.txt"},
+        {"no suffix added", true, QStringLiteral("sub/log"), "1", "sub/log"},
+        {"Japanese", true, QStringLiteral("/tmp/計算/ﾛｸﾞ.txt"), "1", Sjis("/tmp/計算/ﾛｸﾞ.txt")},
+        {"blanks kept", false, QStringLiteral(" a b "), "0", " a b "},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        store.Clear();
+        EXPECT_TRUE(Run([&](COptDlg& dialog) {
+            dialog.AutoSaveCheck()->setChecked(row.ticked);
+            dialog.FileEdit()->setText(row.typed);
+            dialog.OkButton()->click();
+        }));
+        EXPECT_EQ(store.Value("System", "Log"), row.log);
+        EXPECT_EQ(store.Value("System", "LogFile"), row.logFile);
+    }
+}
+
+TEST_F(OptionsCommand, ANameTheCodePageCannotHoldIsNotTaken)
+{
+    // "é" has no code page 932 code: stored it would come back as "?", another file.
+    CMessageBoxRecorder boxes;
+    bool stillOpen = false;
+    EXPECT_TRUE(Run([&](COptDlg& dialog) {
+        dialog.FileEdit()->setText(QStringLiteral("/tmp/résumé.txt"));
+        dialog.OkButton()->click();
+        stillOpen = dialog.isVisible();
+        dialog.FileEdit()->setText(QStringLiteral("/tmp/resume.txt"));
+        dialog.OkButton()->click();
+    }));
+    EXPECT_TRUE(stillOpen);
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_TRUE(boxes.Last().text.contains(QStringLiteral("/tmp/résumé.txt")));
+    EXPECT_EQ(store.Value("System", "LogFile"), "/tmp/resume.txt");
+}
+
+// A default the code page cannot spell is still the default: shown as it is and stored as bytes
+// that every reader takes as the default. Another name with the same bytes is refused.
+TEST_F(OptionsCommand, ADefaultTheCodePageCannotHoldIsStillTheDefault)
+{
+    const QString accented = QStringLiteral("/home/josé/計算Log.txt");
+    CMessageBoxRecorder boxes;
+    QString shown;
+    const CWhenModal<COptDlg> when([&](COptDlg& dialog) {
+        shown = dialog.FileEdit()->text();
+        dialog.FileEdit()->setText(QStringLiteral("/home/josè/計算Log.txt"));
+        dialog.OkButton()->click();
+        dialog.FileEdit()->setText(shown);
+        dialog.OkButton()->click();
+    });
+    EXPECT_TRUE(RunOptionsCommand(
+        store, [&] { return accented; }, nullptr));
+    EXPECT_EQ(shown, accented);
+    EXPECT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(store.Value("System", "LogFile"), Sjis("/home/jos?/計算Log.txt"));
+
+    // Opened again, the stored bytes show as the default.
+    const CWhenModal<COptDlg> again([&](COptDlg& dialog) {
+        shown = dialog.FileEdit()->text();
+        dialog.reject();
+    });
+    RunOptionsCommand(
+        store, [&] { return accented; }, nullptr);
+    EXPECT_EQ(shown, accented);
+}
+
+TEST_F(OptionsCommand, AFailedWriteIsReported)
+{
+    store.SetFailWrites(true);
+    EXPECT_FALSE(Run([](COptDlg& dialog) { dialog.OkButton()->click(); }));
+    EXPECT_TRUE(store.AllValues().empty());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Browse.
+
+TEST_F(OptionsCommand, BrowseThenCancelWritesNothing)
+{
+    const CFileDialogAnswer answer([](QFileDialog&) { return QStringLiteral("/tmp/chosen.txt"); });
+    QString shown;
+    EXPECT_FALSE(Run([&](COptDlg& dialog) {
+        dialog.BrowseButton()->click();
+        shown = dialog.FileEdit()->text();
+        dialog.CancelButton()->click();
+    }));
+    EXPECT_EQ(shown, QStringLiteral("/tmp/chosen.txt"));
+    EXPECT_EQ(store.WriteCount(), 0u);
+}
+
+TEST_F(OptionsCommand, BrowseKeepsWhatWasTypedBeforeIt)
+{
+    std::optional<QString> choice;
+    const CFileDialogAnswer answer([&](QFileDialog&) { return choice; });
+    struct Shown
+    {
+        bool ticked;
+        QString text;
+    };
+    std::vector<Shown> shown;
+    EXPECT_TRUE(Run([&](COptDlg& dialog) {
+        dialog.AutoSaveCheck()->setChecked(false);
+        dialog.FileEdit()->setText(QStringLiteral("typed.txt"));
+        dialog.BrowseButton()->click(); // cancelled: nothing changes
+        shown.push_back({dialog.AutoSaveCheck()->isChecked(), dialog.FileEdit()->text()});
+        choice = QStringLiteral("/tmp/a/../chosen.txt");
+        dialog.BrowseButton()->click(); // chosen: only the name changes, to the full path
+        shown.push_back({dialog.AutoSaveCheck()->isChecked(), dialog.FileEdit()->text()});
+        dialog.OkButton()->click();
+    }));
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_FALSE(shown[0].ticked);
+    EXPECT_EQ(shown[0].text, QStringLiteral("typed.txt"));
+    EXPECT_FALSE(shown[1].ticked);
+    EXPECT_EQ(shown[1].text, QStringLiteral("/tmp/chosen.txt"));
+    EXPECT_EQ(store.Value("System", "Log"), "0");
+    EXPECT_EQ(store.Value("System", "LogFile"), "/tmp/chosen.txt");
+}
+
+TEST_F(OptionsCommand, TheChooserIsSetUpForTheLogFile)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString current = folder.path() + QStringLiteral("/old.txt");
+    store.Put("System", "LogFile", Sjis(current.toStdString()));
+    QWidget* owner = nullptr;
+    QWidget* options = nullptr;
+    const CFileDialogAnswer answer([&](QFileDialog& chooser) -> std::optional<QString> {
+        owner = chooser.parentWidget();
+        EXPECT_EQ(chooser.windowTitle(), QStringLiteral("計算結果保存ﾌｧｲﾙ名"));
+        EXPECT_EQ(chooser.nameFilters(), QStringList({QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ(*.txt)"),
+                                                      QStringLiteral("全てのﾌｧｲﾙ(*.*)")}));
+        EXPECT_EQ(chooser.selectedNameFilter(), QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ(*.txt)"));
+        EXPECT_EQ(chooser.defaultSuffix(), QStringLiteral("txt"));
+        EXPECT_EQ(chooser.fileMode(), QFileDialog::AnyFile);
+        EXPECT_EQ(chooser.acceptMode(), QFileDialog::AcceptOpen);
+        // It starts in the folder of the file named now, with "*.txt" as the name.
+        EXPECT_EQ(chooser.directory().absolutePath(), QDir(folder.path()).absolutePath());
+        EXPECT_EQ(chooser.selectedFiles(), QStringList(folder.path() + QStringLiteral("/*.txt")));
+        // A name typed without a suffix gets ".txt"; the file need not exist.
+        chooser.selectFile(QStringLiteral("新しい記録"));
+        return chooser.selectedFiles().value(0);
+    });
+    EXPECT_TRUE(Run([&](COptDlg& dialog) {
+        options = &dialog;
+        dialog.BrowseButton()->click();
+        dialog.OkButton()->click();
+    }));
+    EXPECT_EQ(owner, options);
+    EXPECT_EQ(store.Value("System", "LogFile"),
+              Sjis((folder.path() + QStringLiteral("/新しい記録.txt")).toStdString()));
+}
+
+// The real chooser, shown, as the user works it.
+TEST(LogFileChooser, APatternInTheNameBoxIsNotAChoice)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    COptDlg options;
+    options.m_strLogFile = folder.path() + QStringLiteral("/old.txt");
+    int accepted = -1;
+    QString name;
+    const CWhenModal<QFileDialog> when([&](QFileDialog& chooser) {
+        // Open pressed with "*.txt" as the chooser starts: it stays open.
+        QMetaObject::invokeMethod(&chooser, "accept");
+        accepted = chooser.isVisible() ? 0 : 1;
+        chooser.selectFile(QStringLiteral("plain"));
+        QMetaObject::invokeMethod(&chooser, "accept");
+    });
+    const CWhenModal<COptDlg> open([&](COptDlg& dialog) {
+        dialog.BrowseButton()->click();
+        name = dialog.FileEdit()->text();
+        dialog.reject();
+    });
+    options.exec();
+    EXPECT_EQ(accepted, 0);
+    EXPECT_EQ(name, folder.path() + QStringLiteral("/plain.txt"));
+}
+
+TEST(LogFileChooser, AllFilesMeansFilesWithoutADotToo)
+{
+    QFileDialog chooser;
+    chooser.setOption(QFileDialog::DontUseNativeDialog);
+    ConfigureLogFileDialog(chooser);
+    auto* model = chooser.findChild<QFileSystemModel*>();
+    auto* types = chooser.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    ASSERT_NE(model, nullptr);
+    ASSERT_NE(types, nullptr);
+    EXPECT_EQ(model->nameFilters(), QStringList(QStringLiteral("*.txt")));
+    // The user picks the second entry with the arrow key.
+    types->setFocus();
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(types, &down);
+    EXPECT_EQ(chooser.selectedNameFilter(), QStringLiteral("全てのﾌｧｲﾙ(*.*)"));
+    EXPECT_TRUE(model->nameFilters().isEmpty());
+    QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
+    QApplication::sendEvent(types, &up);
+    EXPECT_EQ(model->nameFilters(), QStringList(QStringLiteral("*.txt")));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The template: 221 x 94 dialog units, the texts and their mnemonics, nothing clipped.
+
+TEST(OptionsTemplate, TextsAndLayout)
+{
+    COptDlg dialog;
+    const CDialogUnits units(DialogFont());
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("設定"));
+    EXPECT_EQ(dialog.size(), units.Size(221, 94));
+    EXPECT_EQ(dialog.AutoSaveCheck()->text(), QStringLiteral("計算画面をファイルに自動保存(&A)"));
+    EXPECT_EQ(dialog.FileLabel()->text(), QStringLiteral("ファイル名(&F):"));
+    EXPECT_EQ(dialog.FileLabel()->buddy(), dialog.FileEdit());
+    EXPECT_EQ(dialog.BrowseButton()->text(), QStringLiteral("参照(&B)..."));
+    EXPECT_EQ(dialog.OkButton()->text(), QStringLiteral("OK"));
+    EXPECT_TRUE(dialog.OkButton()->isDefault());
+    EXPECT_EQ(dialog.CancelButton()->text(), QStringLiteral("ｷｬﾝｾﾙ"));
+    EXPECT_TRUE(dialog.FileEdit()->text().isEmpty());
+    EXPECT_EQ(dialog.m_bAutoSave, 0);
+    ExpectLaidOutCleanly(dialog);
+
+    dialog.m_bAutoSave = 1;
+    dialog.m_strLogFile = QStringLiteral("/home/user/.local/share/Halsk/Brunovelt/計算Log.txt");
+    dialog.UpdateData(false);
+    dialog.show();
+    GrabWhenAsked(dialog, QStringLiteral("opt.png"));
+}
+
+} // namespace

@@ -1,0 +1,307 @@
+#include "ChmArchive.h"
+#include "HelpIndexPane.h"
+#include "HelpSitemap.h"
+#include "HelpUrl.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace {
+
+// #SYSTEM bytes: version 3, then each record as code, length and data.
+struct SystemRecord
+{
+    std::uint16_t code;
+    std::string data;
+};
+
+std::string SystemBytes(const std::vector<SystemRecord>& records)
+{
+    std::string bytes("\x03\x00\x00\x00", 4);
+    for (const SystemRecord& record : records) {
+        const auto length = static_cast<std::uint16_t>(record.data.size());
+        bytes += static_cast<char>(record.code & 0xFF);
+        bytes += static_cast<char>(record.code >> 8);
+        bytes += static_cast<char>(length & 0xFF);
+        bytes += static_cast<char>(length >> 8);
+        bytes += record.data;
+    }
+    return bytes;
+}
+
+std::string Nul(const char* text)
+{
+    return std::string(text) + '\0';
+}
+
+// ---------------------------------------------------------------------------------------------
+// #SYSTEM: the records name the contents, the index, the first page and the title, in any
+// order, among records of other codes; a record that runs past the end ends the reading.
+
+TEST(ChmSystem, ReadsTheNamedRecordsAmongOthers)
+{
+    const std::string bytes = SystemBytes({{10, std::string("\x01\x02\x03\x04", 4)},
+                                           {9, Nul("HHA Version 4.74.8702")},
+                                           {2, Nul("index.html")},
+                                           {3, Nul("ヘルプ")},
+                                           {0, Nul("QUARN.hhc")},
+                                           {1, Nul("sub\\QUARN.hhk")},
+                                           {4, std::string(36, '\0')}});
+    const ChmSystemInfo info = ParseChmSystem(bytes);
+    EXPECT_EQ(info.defaultTopic, "/index.html");
+    EXPECT_EQ(info.contentsFile, "/QUARN.hhc");
+    EXPECT_EQ(info.indexFile, "/sub/QUARN.hhk");
+    EXPECT_EQ(info.title, "ヘルプ");
+}
+
+TEST(ChmSystem, LeavesMissingAndEmptyRecordsEmpty)
+{
+    const ChmSystemInfo info = ParseChmSystem(SystemBytes({{2, Nul("")}, {3, "Title"}}));
+    EXPECT_EQ(info.defaultTopic, "");
+    EXPECT_EQ(info.contentsFile, "");
+    EXPECT_EQ(info.indexFile, "");
+    EXPECT_EQ(info.title, "Title"); // no NUL: the record's length ends it
+}
+
+TEST(ChmSystem, StopsAtARecordThatRunsPastTheEnd)
+{
+    std::string bytes = SystemBytes({{2, Nul("a.html")}, {0, Nul("toc.hhc")}});
+    bytes.resize(bytes.size() - 3); // the second record now claims more than there is
+    const ChmSystemInfo info = ParseChmSystem(bytes);
+    EXPECT_EQ(info.defaultTopic, "/a.html");
+    EXPECT_EQ(info.contentsFile, "");
+
+    for (const char* shortInput : {"", "\x03", "\x03\x00\x00\x00\x02\x00"})
+        EXPECT_EQ(ParseChmSystem(shortInput).defaultTopic, "") << shortInput;
+}
+
+TEST(ChmSystem, StopsAtATextsFirstNul)
+{
+    const std::string data("a.html\0junk", 11);
+    EXPECT_EQ(ParseChmSystem(SystemBytes({{2, data}})).defaultTopic, "/a.html");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Archive paths: rooted, "/" between folders, no empty, "." or ".." segments; case kept.
+
+TEST(ChmPath, Normalises)
+{
+    const struct
+    {
+        const char* path;
+        const char* expected;
+    } rows[] = {
+        {"index.html", "/index.html"},
+        {"/index.html", "/index.html"},
+        {"images\\keypad.png", "/images/keypad.png"},
+        {"//a///b.html", "/a/b.html"},
+        {"./a/./b.html", "/a/b.html"},
+        {"a/../b.html", "/b.html"},
+        {"../../b.html", "/b.html"},
+        {"a/b/..", "/a"},
+        {"", "/"},
+        {"/", "/"},
+        {"Mixed/Case.HTML", "/Mixed/Case.HTML"},
+        {"計算/ページ.html", "/計算/ページ.html"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(NormalizeChmPath(row.path), row.expected) << row.path;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Links as pages, the contents and the index write them, resolved against the object they
+// stand in.
+
+TEST(HelpLink, ResolvesAgainstTheObjectItStandsIn)
+{
+    const QUrl page = HelpUrlForPath("/sub/page.html");
+    const struct
+    {
+        const char* link;
+        const char* path;
+        const char* fragment;
+    } rows[] = {
+        {"other.html", "/sub/other.html", ""},
+        {"other.html#ROUND", "/sub/other.html", "ROUND"},
+        {"#errors", "/sub/page.html", "errors"},
+        {"../index.html", "/index.html", ""},
+        {"/index.html", "/index.html", ""},
+        {"..\\images\\keypad.png", "/images/keypad.png", ""},
+        {"ms-its:QUARN.chm::/functions.html#IF", "/functions.html", "IF"},
+        {"mk:@MSITStore:C:\\help\\QUARN.chm::/sheet.html", "/sheet.html", ""},
+        {"its:QUARN.chm::memory.html", "/memory.html", ""},
+        {"  spaced.html  ", "/sub/spaced.html", ""},
+        {"%E8%A8%88%E7%AE%97.html", "/sub/計算.html", ""},
+        {"計算.html", "/sub/計算.html", ""},
+    };
+    for (const auto& row : rows) {
+        const QUrl url = ResolveHelpLink(page, QString::fromUtf8(row.link));
+        EXPECT_EQ(ArchivePathOfUrl(url), row.path) << row.link;
+        EXPECT_EQ(url.fragment(), QString::fromUtf8(row.fragment)) << row.link;
+        EXPECT_FALSE(IsExternalHelpLink(url)) << row.link;
+    }
+}
+
+TEST(HelpLink, KeepsLinksWithASchemeOfTheirOwn)
+{
+    const QUrl page = HelpUrlForPath("/index.html");
+    for (const char* link : {"https://example.org/soft/quarn/", "http://example.org/",
+                             "mailto:someone@example.org", "ftp://example.org/f"}) {
+        const QUrl url = ResolveHelpLink(page, QString::fromLatin1(link));
+        EXPECT_TRUE(IsExternalHelpLink(url)) << link;
+        EXPECT_EQ(ArchivePathOfUrl(url), "") << link;
+    }
+    // Neither the archive nor the desktop: nothing opens them.
+    for (const char* link : {"file:///etc/passwd", "javascript:alert(1)"}) {
+        const QUrl url = ResolveHelpLink(page, QString::fromLatin1(link));
+        EXPECT_FALSE(IsExternalHelpLink(url)) << link;
+        EXPECT_EQ(ArchivePathOfUrl(url), "") << link;
+    }
+    EXPECT_TRUE(ResolveHelpLink(page, QStringLiteral("ms-its:no-separator.chm")).isEmpty());
+}
+
+TEST(HelpLink, AddressRoundTripsAPath)
+{
+    for (const char* path : {"/index.html", "/a b/c#d.html", "/計算Log.html", "/100%.html"}) {
+        EXPECT_EQ(ArchivePathOfUrl(HelpUrlForPath(path)), path) << path;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Sitemaps (.hhc and .hhk).
+
+TEST(HelpSitemap, NestsListsUnderTheEntryBeforeThem)
+{
+    const auto entries = ParseHelpSitemap(uR"(<HTML><BODY>
+<OBJECT type="text/site properties"><param name="Window Styles" value="0x800025"></OBJECT>
+<UL>
+ <LI><OBJECT type="text/sitemap"><param name="Name" value="Start"><param name="Local" value="index.html"></OBJECT>
+ <UL>
+  <LI><OBJECT type="text/sitemap"><param name="Name" value="Child"><param name="Local" value="a.html#x"></OBJECT>
+  <UL><LI><OBJECT type="text/sitemap"><param name="Name" value="Grandchild"><param name="Local" value="b.html"></OBJECT></UL>
+ </UL>
+ <LI><OBJECT type="text/sitemap"><param name="Name" value="Heading"></OBJECT>
+</UL></BODY></HTML>)");
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].name, "Start");
+    ASSERT_EQ(entries[0].links.size(), 1u);
+    EXPECT_EQ(entries[0].links[0].local, "index.html");
+    ASSERT_EQ(entries[0].children.size(), 1u);
+    EXPECT_EQ(entries[0].children[0].name, "Child");
+    EXPECT_EQ(entries[0].children[0].links[0].local, "a.html#x");
+    ASSERT_EQ(entries[0].children[0].children.size(), 1u);
+    EXPECT_EQ(entries[0].children[0].children[0].name, "Grandchild");
+    EXPECT_EQ(entries[1].name, "Heading");
+    EXPECT_TRUE(entries[1].links.empty());
+    EXPECT_TRUE(entries[1].children.empty());
+}
+
+TEST(HelpSitemap, ReadsAKeywordOnSeveralPages)
+{
+    const auto entries = ParseHelpSitemap(uR"(<ul><li><object type="text/sitemap">
+<param name="Name" value="ROUND">
+<param name="Name" value="関数一覧"><param name="Local" value="functions.html#ROUND">
+<param name="Name" value="キーパッド"><param name="Local" value="keypad.html">
+<param name="Local" value="untitled.html">
+</object></ul>)");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "ROUND");
+    ASSERT_EQ(entries[0].links.size(), 3u);
+    EXPECT_EQ(entries[0].links[0].title, QStringLiteral("関数一覧"));
+    EXPECT_EQ(entries[0].links[0].local, "functions.html#ROUND");
+    EXPECT_EQ(entries[0].links[1].title, QStringLiteral("キーパッド"));
+    EXPECT_EQ(entries[0].links[2].title, "ROUND"); // no title of its own
+}
+
+TEST(HelpSitemap, ReadsTagsAndAttributesInAnyCaseAndQuoting)
+{
+    const auto entries = ParseHelpSitemap(
+        uR"(<!-- <OBJECT type="text/sitemap"><param name="Name" value="commented"></OBJECT> -->
+<Ul><Li><Object Type="TEXT/SITEMAP"><PARAM NAME='Name' VALUE='single &amp; quoted'>
+<param name=Local value=plain.html></Object>
+<li><object type="text/sitemap"><param value="A &lt;b&gt; &#x41;&#66;" name="name"/></object>
+<li><object type="text/sitemap"></object>
+</uL>)");
+    ASSERT_EQ(entries.size(), 2u); // the empty object and the comment give none
+    EXPECT_EQ(entries[0].name, "single & quoted");
+    ASSERT_EQ(entries[0].links.size(), 1u);
+    EXPECT_EQ(entries[0].links[0].local, "plain.html");
+    EXPECT_EQ(entries[1].name, "A <b> AB");
+}
+
+TEST(HelpSitemap, SurvivesBrokenInput)
+{
+    // Unclosed lists and objects end with the text; stray closing tags change nothing.
+    auto entries = ParseHelpSitemap(u"</UL></UL><UL><LI><OBJECT type=\"text/sitemap\">"
+                                    u"<param name=\"Name\" value=\"open");
+    ASSERT_EQ(entries.size(), 1u); // the value that never closes runs to the end
+    EXPECT_EQ(entries[0].name, "open");
+    entries = ParseHelpSitemap(u"</UL><UL><UL><LI><OBJECT type=\"text/sitemap\">"
+                               u"<param name=\"Name\" value=\"deep\">");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "deep");
+    for (const char16_t* text : {u"", u"<", u"<<<>>>", u"<param name=\"Name\" value=\"x\">",
+                                 u"<object type=\"text/sitemap\"><param name=", u"<!--"}) {
+        EXPECT_TRUE(ParseHelpSitemap(text).empty()) << QString::fromUtf16(text).toStdString();
+    }
+}
+
+TEST(HtmlEntities, DecodesTheReferencesItKnows)
+{
+    const struct
+    {
+        const char16_t* text;
+        const char16_t* expected;
+    } rows[] = {
+        {u"a &amp; b", u"a & b"},
+        {u"&lt;&gt;&quot;&apos;&nbsp;", u"<>\"'\u00A0"},
+        {u"&#26085;&#x672C;", u"日本"},
+        {u"&#x1F600;", u"\U0001F600"},
+        {u"&unknown; &amp", u"&unknown; &amp"},
+        {u"&#xD800; &#0; &#x110000;", u"&#xD800; &#0; &#x110000;"},
+        {u"R&D; and a far; semicolon", u"R&D; and a far; semicolon"},
+        {u"&", u"&"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(DecodeHtmlEntities(row.text), QString::fromUtf16(row.expected))
+            << QString::fromUtf16(row.text).toStdString();
+}
+
+TEST(HelpText, DecodesByCharsetThenUtf8ThenCodePage932)
+{
+    const QString japanese = QStringLiteral("計算");
+    EXPECT_EQ(DecodeHelpText(japanese.toUtf8()), japanese);
+    EXPECT_EQ(DecodeHelpText(QByteArray("<meta charset=\"utf-8\">") + japanese.toUtf8()),
+              QStringLiteral("<meta charset=\"utf-8\">") + japanese);
+    // 計算 in code page 932, with and without a charset Qt may not know.
+    const QByteArray sjis("\x8C\x76\x8E\x5A");
+    EXPECT_EQ(DecodeHelpText(sjis), japanese);
+    const QByteArray declared =
+        "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=shift_jis\">" + sjis;
+    EXPECT_TRUE(DecodeHelpText(declared).endsWith(japanese));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The keyword filter's comparison: width, case and kana kind do not count.
+
+TEST(HelpSearchKey, IgnoresWidthCaseAndKanaKind)
+{
+    const struct
+    {
+        const char16_t* a;
+        const char16_t* b;
+    } same[] = {
+        {u"ROUND", u"round"},       {u"ＲＯＵＮＤ", u"round"},  {u"ﾒﾓﾘｰ", u"メモリー"},
+        {u"めもりー", u"メモリー"}, {u"ﾊﾟﾗﾒｰﾀ", u"ぱらめーた"}, {u"３２ＫＢ", u"32kb"},
+    };
+    for (const auto& row : same)
+        EXPECT_EQ(HelpSearchKey(row.a), HelpSearchKey(row.b))
+            << QString::fromUtf16(row.a).toStdString();
+    EXPECT_NE(HelpSearchKey(u"ハ"), HelpSearchKey(u"パ")); // voicing counts
+    EXPECT_NE(HelpSearchKey(u"計算"), HelpSearchKey(u"設定"));
+}
+
+} // namespace
