@@ -1,5 +1,7 @@
 #include "AppIcons.h"
 
+#include <QImageReader>
+#include <QPixmap>
 #include <QtGlobal>
 
 #include <cstddef>
@@ -40,9 +42,14 @@ const ToolbarIconName& NameOf(EToolbarIcon which)
 template <std::size_t N> QIcon FromPngs(const QString& stem, const std::array<int, N>& sizes)
 {
     InitIconResources();
+    // Read as PNG outright: left to guess, Qt would first load every image-format plugin to ask
+    // each whether it reads the file, which costs the start-up several milliseconds.
     QIcon icon;
-    for (const int size : sizes)
-        icon.addFile(QStringLiteral(":/icons/%1-%2.png").arg(stem).arg(size), QSize(size, size));
+    for (const int size : sizes) {
+        QImageReader reader(QStringLiteral(":/icons/%1-%2.png").arg(stem).arg(size), "png");
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    }
     return icon;
 }
 

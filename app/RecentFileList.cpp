@@ -4,6 +4,7 @@
 #include "ISettingsStore.h"
 
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -34,10 +35,14 @@ void CRecentFileList::ReadList()
 
 bool CRecentFileList::WriteList() const
 {
+    // Each write replaces the whole store file and waits for the disk, so values that already
+    // hold their text are left alone. A line break marks an absent value: no path holds one.
+    constexpr std::string_view kAbsent = "\n";
     bool ok = true;
     for (std::size_t i = 0; i < m_size; ++i) {
         const std::string value = i < m_entries.size() ? QStringToCp932(m_entries[i]) : "";
-        ok = m_store.WriteString(kSection, EntryName(i), value) && ok;
+        if (m_store.GetString(kSection, EntryName(i), kAbsent) != value)
+            ok = m_store.WriteString(kSection, EntryName(i), value) && ok;
     }
     return ok;
 }
@@ -51,6 +56,8 @@ void CRecentFileList::Add(const QString& path)
         if (entries.size() < m_size && entry.compare(path, Qt::CaseInsensitive) != 0)
             entries.push_back(entry);
     }
+    if (entries == m_entries)
+        return; // reopening the latest file, as every start with the log does
     m_entries = std::move(entries);
     WriteList();
     Changed();

@@ -215,6 +215,8 @@ TEST_F(ViewTest, TemplateWithParametersAsksForTheirValues)
         EXPECT_EQ(params.Label(1)->text(), QStringLiteral("b"));
         params.Field(0)->setText(QStringLiteral("2"));
         params.Field(1)->setText(QStringLiteral("5"));
+        params.grab().save(
+            QDir(QCoreApplication::applicationDirPath()).filePath("parameter-dialog.png"));
         params.accept();
     });
     Click(ID_KEY_P1);
