@@ -1,6 +1,8 @@
 #include "LogPath.h"
 
+#include "DataExchange.h"
 #include "FileIo.h"
+#include "ISettingsStore.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -101,4 +103,11 @@ QString GetDefaultLogPath(const QString& moduleDir)
     if (CreateNewFile(path, "\r\n") == EFileError::None)
         return path;
     return {};
+}
+
+QString ReadLogFileSetting(const ISettingsStore& store, const QString& defaultPath)
+{
+    const std::string defaultBytes = QStringToCp932(defaultPath);
+    const std::string stored = store.GetString("System", "LogFile", defaultBytes);
+    return stored == defaultBytes ? defaultPath : QStringFromCp932(stored);
 }

@@ -47,3 +47,9 @@ SPlatformVersion GetPlatformVersion();
 // missing. A missing file is created holding exactly CR LF; an existing file is never emptied.
 // Empty when the file can be neither opened for reading nor created. Computed afresh each call.
 QString GetDefaultLogPath(const QString& moduleDir = ExecutableDir());
+
+class ISettingsStore;
+
+// "System"/"LogFile" with `defaultPath` as its default. An absent value gives `defaultPath` as it
+// is, even where code page 932, in which the store keeps its strings, cannot spell it.
+QString ReadLogFileSetting(const ISettingsStore& store, const QString& defaultPath);

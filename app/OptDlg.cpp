@@ -2,6 +2,7 @@
 
 #include "DialogUnits.h"
 #include "ISettingsStore.h"
+#include "LogPath.h"
 #include "MessageBox.h"
 
 #include <QCheckBox>
@@ -174,11 +175,7 @@ bool RunOptionsCommand(ISettingsStore& store, const std::function<QString()>& de
     COptDlg dialog(owner);
     dialog.m_bAutoSave = store.GetInt("System", "Log", 1);
     dialog.m_strDefaultLogFile = defaultLogPath();
-    const std::string defaultBytes = QStringToCp932(dialog.m_strDefaultLogFile);
-    const std::string stored = store.GetString("System", "LogFile", defaultBytes);
-    // Bytes equal to the default's are the default, even where code page 932 cannot spell it.
-    dialog.m_strLogFile =
-        stored == defaultBytes ? dialog.m_strDefaultLogFile : QStringFromCp932(stored);
+    dialog.m_strLogFile = ReadLogFileSetting(store, dialog.m_strDefaultLogFile);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     const bool logWritten = store.WriteInt("System", "Log", dialog.m_bAutoSave);

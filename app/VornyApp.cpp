@@ -2,7 +2,6 @@
 
 #include "AboutDlg.h"
 #include "AppCommandIds.h"
-#include "DataExchange.h"
 #include "DocumentDialogs.h"
 #include "LogPath.h"
 #include "MainFrame.h"
@@ -79,10 +78,7 @@ bool CVornyApp::InitInstance(const QStringList& arguments)
     const std::optional<QString> file = FileToOpen(arguments);
     bool opened = false;
     if (!file && m_store->GetInt("System", "Log", 1) != 0) {
-        const QString defaultPath = GetDefaultLogPath();
-        const std::string defaultBytes = QStringToCp932(defaultPath);
-        const std::string stored = m_store->GetString("System", "LogFile", defaultBytes);
-        const QString logPath = stored == defaultBytes ? defaultPath : QStringFromCp932(stored);
+        const QString logPath = ReadLogFileSetting(*m_store, GetDefaultLogPath());
         opened = m_doc->OpenDocumentFile(logPath) == CVornyDoc::EOpenResult::Opened;
     } else if (file) {
         opened = m_doc->OpenDocumentFile(*file) == CVornyDoc::EOpenResult::Opened;

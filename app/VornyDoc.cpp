@@ -1,10 +1,10 @@
 #include "VornyDoc.h"
 
-#include "DataExchange.h"
 #include "FileErrors.h"
 #include "FileIo.h"
 #include "ISettingsStore.h"
 #include "ISheetControl.h"
+#include "LogPath.h"
 #include "MessageBox.h"
 #include "RecentFileList.h"
 
@@ -219,11 +219,7 @@ bool CVornyDoc::IsLogDocument() const
         return m_strPathName.isEmpty();
     // The default is computed (and the default file made) before the value is read, every time.
     const QString defaultPath = m_defaultLogPath ? m_defaultLogPath() : QString();
-    const std::string defaultBytes = QStringToCp932(defaultPath);
-    const std::string logFile = m_store.GetString("System", "LogFile", defaultBytes);
-    // The default itself when the value is absent, even where code page 932 cannot spell it.
-    const QString logPath = logFile == defaultBytes ? defaultPath : QStringFromCp932(logFile);
-    return m_strPathName == logPath;
+    return m_strPathName == ReadLogFileSetting(m_store, defaultPath);
 }
 
 void CVornyDoc::SetPathName(const QString& path)

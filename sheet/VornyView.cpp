@@ -28,6 +28,23 @@ QString FromCp932(std::string_view text)
     return QString::fromStdU16String(Cp932ToUtf16(text));
 }
 
+// The store keeps five values of a logical font; the rest take their defaults.
+LogFont ToLogFont(const SheetFontSettings& stored)
+{
+    LogFont font;
+    font.height = stored.size;
+    font.weight = stored.weight;
+    font.italic = stored.italic;
+    font.underline = stored.underline;
+    font.faceName = stored.faceName;
+    return font;
+}
+
+SheetFontSettings ToStoredFont(const LogFont& font)
+{
+    return {font.faceName, font.height, font.weight, font.italic, font.underline};
+}
+
 } // namespace
 
 CVornyView::CVornyView(ISettingsStore& store, QWidget* parent)
@@ -149,14 +166,7 @@ void CVornyView::OnViewComma()
 
 void CVornyView::ApplyFont()
 {
-    const SheetFontSettings stored = ReadSheetFont(m_store);
-    LogFont logFont;
-    logFont.height = stored.size;
-    logFont.weight = stored.weight;
-    logFont.italic = stored.italic;
-    logFont.underline = stored.underline;
-    logFont.faceName = stored.faceName;
-    m_font = FontFromLogFont(logFont);
+    m_font = FontFromLogFont(ToLogFont(ReadSheetFont(m_store)));
     m_edit->setFont(m_font);
 }
 
@@ -174,14 +184,7 @@ void CVornyView::OnViewFont()
     if (ok) {
         m_font = chosen;
         m_edit->setFont(m_font);
-        const LogFont logFont = LogFontFromFont(chosen);
-        SheetFontSettings stored;
-        stored.faceName = logFont.faceName;
-        stored.size = logFont.height;
-        stored.weight = logFont.weight;
-        stored.italic = logFont.italic;
-        stored.underline = logFont.underline;
-        WriteSheetFont(m_store, stored);
+        WriteSheetFont(m_store, ToStoredFont(LogFontFromFont(chosen)));
         ApplyTabStops();
         emit fontChanged();
     }
