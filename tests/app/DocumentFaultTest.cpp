@@ -1,6 +1,7 @@
 #include "VornyDoc.h"
 
 #include "DocumentTestSupport.h"
+#include "FileSizeLimit.h"
 #include "MemorySettingsStore.h"
 #include "MessageBox.h"
 #include "RecentFileList.h"
@@ -72,36 +73,6 @@ private:
     QByteArray m_path;
     bool m_mounted = false;
     std::string m_why;
-};
-
-// A file size limit makes write() fail with EFBIG past a given size, as a full disk does with
-// ENOSPC; the signal that would end the process is ignored meanwhile.
-class CFileSizeLimit
-{
-public:
-    explicit CFileSizeLimit(rlim_t bytes)
-    {
-        if (::getrlimit(RLIMIT_FSIZE, &m_old) != 0)
-            return;
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        m_active = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~CFileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    CFileSizeLimit(const CFileSizeLimit&) = delete;
-    CFileSizeLimit& operator=(const CFileSizeLimit&) = delete;
-
-    bool Active() const { return m_active; }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = SIG_DFL;
-    bool m_active = false;
 };
 
 // Fills the disk under `folder` with a file, then frees `keep` bytes of it again.

@@ -2,6 +2,7 @@
 
 #include "Cp932Codec.h"
 #include "DataExchange.h"
+#include "FileSizeLimit.h"
 #include "MemorySettingsStore.h"
 
 #include <gtest/gtest.h>
@@ -682,37 +683,6 @@ void CheckOutcomes(const std::vector<WriteOutcome>& outcomes, bool lateWrites)
         EXPECT_GT(lateWritten, 3);
     }
 }
-
-// A file size limit makes write() fail with EFBIG past a given size, as a full disk does with
-// ENOSPC; the signal that would end the process is ignored meanwhile.
-class CFileSizeLimit
-{
-public:
-    explicit CFileSizeLimit(rlim_t bytes)
-    {
-        m_active = ::getrlimit(RLIMIT_FSIZE, &m_old) == 0;
-        if (!m_active)
-            return;
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        m_active = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~CFileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    CFileSizeLimit(const CFileSizeLimit&) = delete;
-    CFileSizeLimit& operator=(const CFileSizeLimit&) = delete;
-
-    bool Active() const { return m_active; }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = SIG_DFL;
-    bool m_active = false;
-};
 
 TEST_F(SettingsFile, AWriteThatDoesNotFitLeavesTheFileAsItWas)
 {
