@@ -11,7 +11,8 @@
 
 namespace {
 
-constexpr int kQuitSignals[] = {SIGTERM, SIGHUP};
+// SIGINT too: Ctrl+C in the terminal that started the program would otherwise lose the log.
+constexpr int kQuitSignals[] = {SIGTERM, SIGHUP, SIGINT};
 
 // The socket's write end, for the handler; -1 while no instance is live.
 volatile std::sig_atomic_t g_writeFd = -1;

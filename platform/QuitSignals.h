@@ -5,12 +5,12 @@
 
 class QSocketNotifier;
 
-// Delivers SIGTERM and SIGHUP (the end of the desktop session, a shutdown, a closed terminal) to
-// `onSignal` from the event loop instead of ending the process at once, so that the program can
-// run its close check and save the log. The signal handler only writes the signal's number to a
-// socket, the one thing it may safely do; a notifier on the other end calls `onSignal` with the
-// number when the loop next runs. Make it after the application object, which runs the loop. One
-// instance at a time; it puts the previous handlers back when it goes.
+// Delivers SIGTERM, SIGHUP and SIGINT (the end of the desktop session, a shutdown, a closed
+// terminal, Ctrl+C) to `onSignal` from the event loop instead of ending the process at once, so
+// that the program can run its close check and save the log. The signal handler only writes the
+// signal's number to a socket, the one thing it may safely do; a notifier on the other end calls
+// `onSignal` with the number when the loop next runs. Make it after the application object, which
+// runs the loop. One instance at a time; it puts the previous handlers back when it goes.
 class CQuitSignals
 {
 public:

@@ -121,7 +121,7 @@ TEST_F(ProgramTest, TerminationSavesTheLogThroughTheCloseCheck)
     for (int i = 0; record.size() < 40000; ++i)
         record += std::to_string(i) + "+1\r\n" + std::to_string(i + 1) + "\r\n\r\n";
     WriteFile(log, record);
-    for (const int signal : {SIGTERM, SIGHUP}) {
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
         ASSERT_TRUE(Start());
         EXPECT_EQ(EndWith(signal), 0) << signal;
         // Trimmed to one final line break, then cut to its last 32000 bytes.
