@@ -25,7 +25,6 @@ public:
     // again after every key the program receives and whenever it becomes active.
     explicit CKeyLockPanes(QStatusBar& bar);
 
-    QLabel* Pane(Lock lock) const { return m_panes[lock]; }
     // Reads the locks again and shows what they are.
     void Refresh();
 

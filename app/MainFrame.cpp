@@ -103,7 +103,7 @@ void CMainFrame::CreateStatusBar()
     // prompt of the menu item or button under the pointer.
     m_readyPane = new QLabel(QStringLiteral("ﾚﾃﾞｨ"), statusBar());
     statusBar()->addWidget(m_readyPane, 1);
-    m_keyLocks = new CKeyLockPanes(*statusBar());
+    new CKeyLockPanes(*statusBar()); // the status bar owns it
 }
 
 void CMainFrame::SetView(CVornyView* view)

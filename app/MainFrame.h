@@ -7,7 +7,6 @@
 
 #include <functional>
 
-class CKeyLockPanes;
 class CVornyView;
 class ISettingsStore;
 class QLabel;
@@ -58,7 +57,6 @@ public:
     QAction* RecentPlaceholder() const { return m_menu.recentPlaceholder; }
     QToolBar* ToolBar() const { return m_toolBar; }
     QLabel* ReadyPane() const { return m_readyPane; }
-    CKeyLockPanes* KeyLockPanes() const { return m_keyLocks; }
     const QString& HelpFilePath() const { return m_helpFilePath; }
 
 protected:
@@ -79,5 +77,4 @@ private:
     QList<QAction*> m_recentActions;
     QToolBar* m_toolBar = nullptr;
     QLabel* m_readyPane = nullptr;
-    CKeyLockPanes* m_keyLocks = nullptr;
 };

@@ -161,7 +161,6 @@ void CVornyView::OnKeypad(int id)
 void CVornyView::OnViewComma()
 {
     m_bComma = !m_bComma; // answers already in the sheet keep their form
-    emit commaChanged(m_bComma);
 }
 
 void CVornyView::ApplyFont()
@@ -185,8 +184,7 @@ void CVornyView::OnViewFont()
         m_font = chosen;
         m_edit->setFont(m_font);
         WriteSheetFont(m_store, ToStoredFont(LogFontFromFont(chosen)));
-        ApplyTabStops();
-        emit fontChanged();
+        ApplyTabStops(); // the document has this one view, which now shows the font
     }
     m_edit->Focus();
 }

@@ -65,16 +65,12 @@ public:
     // The keypad button of command `id`; nullptr for an id without a button.
     QPushButton* KeyButton(int id) const;
     QPushButton* EnterButton() const { return m_enterButton; }
-    const QFont& SheetFont() const { return m_font; }
     int TabWidth() const { return m_nTabNo; }
 
     double LastAnswer() const { return m_dLastAnswer; }
     double Memory() const { return m_dMemory; }
 
 signals:
-    void commaChanged(bool on);
-    // The font dialog changed the font: the document's views are to be refreshed.
-    void fontChanged();
     // The initial update asks the frame to fit its client area to FormSize().
     void fitFrameToForm();
 
