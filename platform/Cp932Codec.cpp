@@ -5,6 +5,7 @@
 #include <cstring>
 #include <iterator>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -310,4 +311,15 @@ std::string Utf8ToCp932(std::string_view utf8)
     }
     out.resize(static_cast<std::size_t>(o - begin));
     return out;
+}
+
+std::string Cp932SteadyBytes(std::string bytes)
+{
+    for (std::size_t round = 0; round <= bytes.size(); ++round) {
+        std::string again = Utf16ToCp932(Cp932ToUtf16(bytes));
+        if (again == bytes)
+            break;
+        bytes = std::move(again);
+    }
+    return bytes;
 }

@@ -26,3 +26,8 @@ std::string Utf16ToCp932(std::u16string_view text);
 // UTF-8 sequence (overlong forms, encoded surrogates and values above U+10FFFF are ill-formed).
 std::string Cp932ToUtf8(std::string_view bytes);
 std::string Utf8ToCp932(std::string_view utf8);
+
+// `bytes` as the code page reads them back: decoded and encoded until nothing changes. A character
+// with two codes takes Windows' code, and that code can join a stray lead byte before it into
+// another character. Each round keeps the length and only ever joins characters, so it ends.
+std::string Cp932SteadyBytes(std::string bytes);

@@ -678,14 +678,19 @@ QString CSettingsStore::DefaultFileName()
 #endif
 }
 
-int CSettingsStore::GetInt(std::string_view section, std::string_view name, int defaultValue) const
+std::optional<QString> CSettingsStore::ReadText(std::string_view section,
+                                                std::string_view name) const
 {
 #ifdef Q_OS_WIN
-    const std::optional<QString> text =
-        m_fileName.isEmpty() ? ReadRegistry(section, name) : ReadValue(m_fileName, section, name);
-#else
-    const std::optional<QString> text = ReadValue(m_fileName, section, name);
+    if (m_fileName.isEmpty())
+        return ReadRegistry(section, name);
 #endif
+    return ReadValue(m_fileName, section, name);
+}
+
+int CSettingsStore::GetInt(std::string_view section, std::string_view name, int defaultValue) const
+{
+    const std::optional<QString> text = ReadText(section, name);
     if (!text)
         return defaultValue;
     return ParseInt(*text).value_or(defaultValue);
@@ -694,12 +699,7 @@ int CSettingsStore::GetInt(std::string_view section, std::string_view name, int 
 std::string CSettingsStore::GetString(std::string_view section, std::string_view name,
                                       std::string_view defaultValue) const
 {
-#ifdef Q_OS_WIN
-    const std::optional<QString> text =
-        m_fileName.isEmpty() ? ReadRegistry(section, name) : ReadValue(m_fileName, section, name);
-#else
-    const std::optional<QString> text = ReadValue(m_fileName, section, name);
-#endif
+    const std::optional<QString> text = ReadText(section, name);
     if (!text)
         return std::string(defaultValue);
     return QStringToCp932(*text);

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // The per-user settings of organisation "Halsk", application "Brunovelt". On Windows they live
 // in the registry under HKEY_CURRENT_USER\Software\Halsk\Brunovelt; elsewhere in the INI file
 // $XDG_CONFIG_HOME/Halsk/Brunovelt.conf (~/.config when the variable is unset), the file that
@@ -33,5 +35,8 @@ public:
                      std::string_view value) override;
 
 private:
+    // The stored text of a value; none when it is absent.
+    std::optional<QString> ReadText(std::string_view section, std::string_view name) const;
+
     QString m_fileName;
 };

@@ -189,21 +189,6 @@ QString BytesToDoc(std::string_view bytes)
     return text;
 }
 
-// Decoding and encoding again gives Windows' code for a character with two codes, and that code
-// can join a stray lead byte before it into another character; repeats until nothing changes,
-// so that the bytes read as what the sheet shows. Each round keeps the length and only ever
-// joins characters, so it ends.
-std::string SteadyBytes(std::string bytes)
-{
-    for (std::size_t round = 0; round <= bytes.size(); ++round) {
-        std::string again = Utf16ToCp932(Cp932ToUtf16(bytes));
-        if (again == bytes)
-            break;
-        bytes = std::move(again);
-    }
-    return bytes;
-}
-
 bool IsPlainAscii(QStringView text)
 {
     return std::all_of(text.begin(), text.end(), [](QChar c) {
@@ -216,7 +201,7 @@ QString CanonicalLine(const QString& text)
 {
     if (IsPlainAscii(text))
         return text;
-    return BytesToDoc(SteadyBytes(DocToBytes(text)));
+    return BytesToDoc(Cp932SteadyBytes(DocToBytes(text)));
 }
 
 // Text from outside (keys, input methods, the clipboard, drops) as bytes: characters the code
@@ -235,7 +220,7 @@ std::string ForeignTextToBytes(QStringView text)
             bytes.push_back(raw[i]);
         }
     }
-    return SteadyBytes(std::move(bytes));
+    return Cp932SteadyBytes(std::move(bytes));
 }
 
 QString ForeignTextToDoc(QStringView text)
@@ -726,7 +711,7 @@ std::string CSheetEdit::GetText() const
 
 void CSheetEdit::SetText(std::string_view text)
 {
-    const QString sheetText = BytesToDoc(SteadyBytes(std::string(text)));
+    const QString sheetText = BytesToDoc(Cp932SteadyBytes(std::string(text)));
     {
         CFlagScope loading(m_loading);
         setPlainText(sheetText);

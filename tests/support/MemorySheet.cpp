@@ -12,18 +12,6 @@ constexpr bool IsLeadByte(unsigned char b)
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
-// The text as it reads back: decoded and encoded until nothing changes (see SheetEdit.cpp).
-std::string SteadyBytes(std::string bytes)
-{
-    for (std::size_t round = 0; round <= bytes.size(); ++round) {
-        std::string again = Utf16ToCp932(Cp932ToUtf16(bytes));
-        if (again == bytes)
-            break;
-        bytes = std::move(again);
-    }
-    return bytes;
-}
-
 // The length of the character at text[at], at < text.size(): two bytes for a lead byte that the
 // next byte completes into a mapped code, as the codec reads it.
 std::size_t CharLength(const std::string& text, std::size_t at)
@@ -82,7 +70,7 @@ void CMemorySheet::Edit(std::string_view bytes, bool undoable)
     const std::size_t start = std::min(m_anchor, m_caret);
     const std::size_t end = std::max(m_anchor, m_caret);
     m_text.replace(start, end - start, bytes);
-    m_text = SteadyBytes(std::move(m_text));
+    m_text = Cp932SteadyBytes(std::move(m_text));
     m_anchor = m_caret = Normalise(start + bytes.size());
     Notify();
 }
@@ -142,7 +130,7 @@ std::string CMemorySheet::GetText() const
 
 void CMemorySheet::SetText(std::string_view text)
 {
-    m_text = SteadyBytes(std::string(text));
+    m_text = Cp932SteadyBytes(std::string(text));
     m_anchor = m_caret = 0;
     m_undo.clear();
     m_firstVisible = 0;
