@@ -4,6 +4,7 @@
 #include "MainFrame.h"
 #include "MessageBox.h"
 #include "SheetEdit.h"
+#include "SheetKeys.h"
 #include "VornyApp.h"
 
 #include <gtest/gtest.h>
@@ -91,18 +92,8 @@ protected:
 
     CSheetEdit& Sheet() { return app->View().Sheet(); }
 
-    void Type(const QString& text)
-    {
-        for (const QChar c : text) {
-            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(&Sheet(), &press);
-        }
-    }
-    void PressEnter()
-    {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
-        QApplication::sendEvent(&Sheet(), &press);
-    }
+    void Type(const QString& text) { TypeInto(Sheet(), text); }
+    void PressEnter() { PressEnterIn(Sheet()); }
 
     QTemporaryDir home;
     std::unique_ptr<CVornyApp> app;

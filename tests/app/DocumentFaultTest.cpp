@@ -1,7 +1,7 @@
 #include "VornyDoc.h"
 
 #include "DocumentTestSupport.h"
-#include "FileSizeLimit.h"
+#include "DiskFaults.h"
 #include "MemorySettingsStore.h"
 #include "MessageBox.h"
 #include "RecentFileList.h"
@@ -74,27 +74,6 @@ private:
     bool m_mounted = false;
     std::string m_why;
 };
-
-// Fills the disk under `folder` with a file, then frees `keep` bytes of it again.
-bool FillDisk(const QString& folder, off_t keep)
-{
-    const QByteArray filler = QFile::encodeName(folder + QStringLiteral("/filler"));
-    const int fd = ::open(filler.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
-    const std::string block(4096, 'f');
-    off_t size = 0;
-    for (;;) {
-        const ssize_t n = ::write(fd, block.data(), block.size());
-        if (n <= 0)
-            break;
-        size += n;
-    }
-    const bool full = errno == ENOSPC;
-    const bool freed = ::ftruncate(fd, size > keep ? size - keep : 0) == 0;
-    ::close(fd);
-    return full && freed;
-}
 
 // The log of a folder open as the document, typed into, about to be saved when the disk or the
 // folder fails. Every case ends with the old file as it was and the cause's message shown.

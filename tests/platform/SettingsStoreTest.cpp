@@ -2,7 +2,7 @@
 
 #include "Cp932Codec.h"
 #include "DataExchange.h"
-#include "FileSizeLimit.h"
+#include "DiskFaults.h"
 #include "MemorySettingsStore.h"
 
 #include <gtest/gtest.h>
@@ -725,20 +725,7 @@ TEST_F(SettingsFile, AFullDiskLeavesTheFileAsItWas)
     ASSERT_TRUE(store.WriteString("Recent File List", "File0", "start"));
 
     // Fill the disk, then free two pages of it.
-    const QByteArray filler = QFile::encodeName(disk + QStringLiteral("/filler"));
-    const int fd = ::open(filler.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-    ASSERT_GE(fd, 0);
-    const std::string block(4096, 'x');
-    off_t size = 0;
-    for (;;) {
-        const ssize_t n = ::write(fd, block.data(), block.size());
-        if (n <= 0)
-            break;
-        size += n;
-    }
-    ASSERT_EQ(errno, ENOSPC);
-    ASSERT_EQ(::ftruncate(fd, size > 8192 ? size - 8192 : 0), 0);
-    ::close(fd);
+    ASSERT_TRUE(FillDisk(disk, 8192));
 
     const std::vector<WriteOutcome> outcomes = FillWithWrites(store, path, 40);
     CheckOutcomes(outcomes, false);

@@ -9,6 +9,7 @@
 #include "ParamDlg.h"
 #include "SettingsStore.h"
 #include "SheetEdit.h"
+#include "SheetKeys.h"
 #include "VornyView.h"
 
 #include <gtest/gtest.h>
@@ -65,18 +66,8 @@ protected:
     }
 
     // Keys as the user types them into the sheet.
-    void Type(const QString& text)
-    {
-        for (const QChar c : text) {
-            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(&Sheet(), &press);
-        }
-    }
-    void PressEnter()
-    {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
-        QApplication::sendEvent(&Sheet(), &press);
-    }
+    void Type(const QString& text) { TypeInto(Sheet(), text); }
+    void PressEnter() { PressEnterIn(Sheet()); }
     void Click(int id)
     {
         QPushButton* button = view->KeyButton(id);
