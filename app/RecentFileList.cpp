@@ -4,7 +4,6 @@
 #include "ISettingsStore.h"
 
 #include <string>
-#include <string_view>
 #include <utility>
 
 namespace {
@@ -35,14 +34,10 @@ void CRecentFileList::ReadList()
 
 bool CRecentFileList::WriteList() const
 {
-    // Each write replaces the whole store file and waits for the disk, so values that already
-    // hold their text are left alone. A line break marks an absent value: no path holds one.
-    constexpr std::string_view kAbsent = "\n";
     bool ok = true;
     for (std::size_t i = 0; i < m_size; ++i) {
         const std::string value = i < m_entries.size() ? QStringToCp932(m_entries[i]) : "";
-        if (m_store.GetString(kSection, EntryName(i), kAbsent) != value)
-            ok = m_store.WriteString(kSection, EntryName(i), value) && ok;
+        ok = m_store.WriteString(kSection, EntryName(i), value) && ok;
     }
     return ok;
 }

@@ -628,6 +628,9 @@ bool WriteValue(const QString& fileName, std::string_view section, std::string_v
     CIniText ini(data);
     ini.Set(FromCp932(section), FromCp932(name), EscapeValue(value));
     const QByteArray content = ini.ToBytes();
+    // Replacing the file waits for the disk; a value written as it already stands costs nothing.
+    if (content == data)
+        return true;
     return ReplaceFile(path, std::string_view(content.constData(),
                                               static_cast<std::size_t>(content.size()))) ==
            EFileError::None;
