@@ -47,6 +47,9 @@ QString DocumentFailureMessage(EDocumentOperation operation)
 
 QString FailureMessage(EDocumentOperation operation, EFileError error, const QString& path)
 {
+    // A file too large to open is named, so that the user knows which one to make smaller.
+    if (error == EFileError::TooLarge && operation == EDocumentOperation::Open)
+        return QStringLiteral("%1 は大きすぎるため開けません。").arg(path);
     if (error == EFileError::TooLarge)
         return DocumentFailureMessage(operation);
     return FileErrorMessage(error, path);

@@ -88,19 +88,44 @@ SPlatformVersion GetPlatformVersion()
     return version;
 }
 
-QString GetDefaultLogPath(const QString& moduleDir)
+QString DefaultLogLocation(const QString& moduleDir)
 {
     // Beside the executable when a file (or anything) of that name is there; in the user's data
     // folder otherwise, on every system that has one.
-    QString path = moduleDir + u'/' + LogFileName();
-    if (GetPlatformVersion().major >= 5 && !QFileInfo::exists(path))
+    const QString besideExecutable = moduleDir + u'/' + LogFileName();
+    if (GetPlatformVersion().major < 5 || QFileInfo::exists(besideExecutable))
+        return besideExecutable;
+    const QString folder = GetAppDataFilePath(QStringLiteral("Halsk"), QStringLiteral("Brunovelt"));
+    return folder.isEmpty() ? besideExecutable : folder + u'/' + LogFileName();
+}
+
+EFileError EnsureLogFile(const QString& path)
+{
+    if (path.isEmpty())
+        return EFileError::BadPath;
+    const QString target = ResolveFileLinks(path);
+    if (QFileInfo::exists(target))
+        return EFileError::None;
+    if (const EFileError folder = MakeFolders(QFileInfo(target).absolutePath());
+        folder != EFileError::None)
+        return folder;
+    // Only a file that is not there is created, so that a log which cannot be read just now is
+    // never emptied.
+    const EFileError made = CreateNewFile(target, "\r\n");
+    return made == EFileError::AccessDenied && QFileInfo::exists(target) ? EFileError::None : made;
+}
+
+QString GetDefaultLogPath(const QString& moduleDir)
+{
+    // The data folder's folders are made as the path is built.
+    QString path = DefaultLogLocation(moduleDir);
+    if (path != moduleDir + u'/' + LogFileName())
         path =
             GetAppDataFilePath(QStringLiteral("Halsk"), QStringLiteral("Brunovelt"), LogFileName());
     if (CanReadFile(path))
         return path;
-    // A new log holds one line end. Only a file that is not there is created, so that a log
-    // which cannot be read just now is not emptied.
-    if (CreateNewFile(path, "\r\n") == EFileError::None)
+    // A new log holds one line end.
+    if (!QFileInfo::exists(ResolveFileLinks(path)) && EnsureLogFile(path) == EFileError::None)
         return path;
     return {};
 }

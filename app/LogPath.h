@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileIo.h"
+
 #include <QString>
 
 // Where the log file and the program's other files are. Paths are Qt paths with '/' separators;
@@ -47,6 +49,15 @@ SPlatformVersion GetPlatformVersion();
 // missing. A missing file is created holding exactly CR LF; an existing file is never emptied.
 // Empty when the file can be neither opened for reading nor created. Computed afresh each call.
 QString GetDefaultLogPath(const QString& moduleDir = ExecutableDir());
+
+// Where GetDefaultLogPath puts the log, whether a file is there or not; the start-up messages name
+// it when no log could be made.
+QString DefaultLogLocation(const QString& moduleDir = ExecutableDir());
+
+// Makes sure a log file stands at `path`: a missing one is created holding CR LF, its folders
+// with it, at the target of a link that points nowhere yet. An existing file is left as it is
+// (reading it tells whether it can be used). The cause when it cannot be made.
+EFileError EnsureLogFile(const QString& path);
 
 class ISettingsStore;
 

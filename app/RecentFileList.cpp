@@ -1,6 +1,7 @@
 #include "RecentFileList.h"
 
 #include "DataExchange.h"
+#include "FileIo.h"
 #include "ISettingsStore.h"
 
 #include <string>
@@ -48,7 +49,7 @@ void CRecentFileList::Add(const QString& path)
         return;
     std::vector<QString> entries{path};
     for (const QString& entry : m_entries) {
-        if (entries.size() < m_size && entry.compare(path, Qt::CaseInsensitive) != 0)
+        if (entries.size() < m_size && !SameFilePath(entry, path))
             entries.push_back(entry);
     }
     if (entries == m_entries)

@@ -23,7 +23,7 @@ public:
     // Writes every entry; vacant places are written empty. False when a write failed.
     bool WriteList() const;
 
-    // Puts `path` at the front; an entry naming the same file (letter case aside) is moved there,
+    // Puts `path` at the front; an entry naming the same file (SameFilePath) is moved there,
     // and the last one drops out of a full list. A path the store cannot hold (characters code
     // page 932 lacks) is not added.
     void Add(const QString& path);

@@ -5,10 +5,16 @@
 #include "DocumentDialogs.h"
 #include "LogPath.h"
 #include "MainFrame.h"
+#include "FileErrors.h"
+#include "MessageBox.h"
 #include "QuitSignals.h"
+#include "SettingsStore.h"
 #include "SheetEdit.h"
+#include "SingleInstance.h"
+#include "StateFolder.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QSessionManager>
 
@@ -31,14 +37,26 @@ bool IsFlag(const QString& argument)
 
 } // namespace
 
-CVornyApp::CVornyApp(std::unique_ptr<ISettingsStore> store)
+// How long after an edit the recovery copy follows at the latest.
+constexpr int kRecoveryDelayMs = 2000;
+
+CVornyApp::CVornyApp(std::unique_ptr<ISettingsStore> store, std::optional<QString> recoveryFolder)
     : m_store(store ? std::move(store) : std::make_unique<CSettingsStore>()),
-      m_recentFiles(*m_store)
-{}
+      m_recentFiles(*m_store), m_recovery(recoveryFolder ? *recoveryFolder : StateFolder())
+{
+    m_recoveryTimer.setSingleShot(true);
+    m_recoveryTimer.setInterval(kRecoveryDelayMs);
+    QObject::connect(&m_recoveryTimer, &QTimer::timeout, [this] {
+        if (m_doc)
+            m_doc->KeepRecoveryCopy();
+    });
+}
 
 CVornyApp::~CVornyApp()
 {
     // The view goes with the window and writes its comma option back as it goes.
+    m_recoveryTimer.stop();
+    m_instance.reset();
     m_quitSignals.reset();
     m_frame.reset();
 }
@@ -63,6 +81,7 @@ bool CVornyApp::InitInstance(const QStringList& arguments)
     m_view = new CVornyView(*m_store);
     m_frame->SetView(m_view);
     m_doc = std::make_unique<CVornyDoc>(*this, *m_store, m_recentFiles, DefaultLogPath);
+    m_doc->SetRecoveryCopies(&m_recovery);
     m_view->SetDocument(this);
     m_frame->SetAppHooks({[this](int id) { return OnCommand(id); },
                           [this](int data, int command) { WinHelp(data, command); },
@@ -73,24 +92,57 @@ bool CVornyApp::InitInstance(const QStringList& arguments)
     // The end of the session and SIGTERM or SIGHUP run the same close check as Exit.
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, m_frame.get(),
                      [this](QSessionManager& manager) { OnCommitData(manager); });
-    m_quitSignals = std::make_unique<CQuitSignals>([this](int) { m_frame->close(); });
+    m_quitSignals = std::make_unique<CQuitSignals>([this](int) { CloseUnattended(); });
 
     const std::optional<QString> file = FileToOpen(arguments);
-    bool opened = false;
-    if (!file && m_store->GetInt("System", "Log", 1) != 0) {
-        const QString logPath = ReadLogFileSetting(*m_store, GetDefaultLogPath());
-        opened = m_doc->OpenDocumentFile(logPath) == CVornyDoc::EOpenResult::Opened;
-    } else if (file) {
-        opened = m_doc->OpenDocumentFile(*file) == CVornyDoc::EOpenResult::Opened;
-    } else {
-        opened = m_doc->FileNew();
+    QString path;
+    if (!DocumentToOpen(file, path))
+        return false;
+    // A document open in another window of the user's is not opened twice: the window that has
+    // it would overwrite this one's record when it closes, or this one its.
+    if (CSingleInstance::ActivateRunning(path)) {
+        m_bHandedOver = true;
+        return false;
     }
+    // What saves that were cut short left beside the document and the settings.
+    RemoveStaleTemporaries(path);
+    RemoveStaleTemporaries(CSettingsStore::DefaultFileName());
+
+    const bool opened = path.isEmpty()
+                            ? m_doc->FileNew()
+                            : m_doc->OpenDocumentFile(path) == CVornyDoc::EOpenResult::Opened;
     if (!opened)
         return false;
+    m_instance = std::make_unique<CSingleInstance>([this] { Activate(); });
+    m_instance->Serve(m_doc->GetPathName());
 
     m_frame->show();
     m_frame->activateWindow();
     m_frame->repaint();
+    return true;
+}
+
+bool CVornyApp::DocumentToOpen(const std::optional<QString>& file, QString& path)
+{
+    if (file) {
+        path = QDir::cleanPath(QFileInfo(*file).absoluteFilePath());
+        return true;
+    }
+    if (m_store->GetInt("System", "Log", 1) == 0) {
+        path.clear();
+        return true;
+    }
+    QString logPath = ReadLogFileSetting(*m_store, GetDefaultLogPath());
+    // No default log could be made: the message names where it was to be.
+    if (logPath.isEmpty())
+        logPath = DefaultLogLocation();
+    // A configured log that is not there yet is made, as the default one is: otherwise every
+    // start would end at its message, and the options that name it could not be reached.
+    if (const EFileError made = EnsureLogFile(logPath); made != EFileError::None) {
+        ShowMessageBox(nullptr, FailureMessage(EDocumentOperation::Open, made, logPath));
+        return false;
+    }
+    path = QDir::cleanPath(QFileInfo(logPath).absoluteFilePath());
     return true;
 }
 
@@ -120,13 +172,36 @@ bool CVornyApp::OnCommand(int id)
 
 bool CVornyApp::CloseCheck()
 {
-    return !m_doc || !m_doc->HasDocument() || m_doc->SaveModified();
+    if (m_bClosedUnattended || !m_doc || !m_doc->HasDocument())
+        return true;
+    m_recoveryTimer.stop();
+    return m_doc->SaveModified();
+}
+
+void CVornyApp::CloseUnattended()
+{
+    if (m_doc && m_doc->HasDocument() && !m_bClosedUnattended) {
+        m_recoveryTimer.stop();
+        m_doc->SaveModified(CVornyDoc::ECloseMode::Unattended);
+    }
+    m_bClosedUnattended = true;
+    m_frame->close();
 }
 
 void CVornyApp::OnCommitData(QSessionManager& manager)
 {
-    if (!CloseCheck() && manager.allowsInteraction())
-        manager.cancel();
+    if (!m_doc || !m_doc->HasDocument())
+        return;
+    // Boxes only with the session manager's leave; without it the log is saved as it can be and
+    // the rest waits in the recovery copy.
+    if (manager.allowsInteraction()) {
+        const bool closed = CloseCheck();
+        manager.release();
+        if (!closed)
+            manager.cancel();
+        return;
+    }
+    m_doc->SaveModified(CVornyDoc::ECloseMode::Unattended);
 }
 
 void CVornyApp::RefreshRecentFiles()
@@ -165,6 +240,8 @@ void CVornyApp::InitialUpdate()
 void CVornyApp::TitleChanged()
 {
     m_frame->SetDocumentTitle(m_doc->GetTitle());
+    if (m_instance)
+        m_instance->Serve(m_doc->GetPathName()); // Open and Save As change the document
 }
 
 void CVornyApp::Activate()
@@ -181,6 +258,16 @@ bool CVornyApp::IsLogDocument() const
 
 void CVornyApp::SetModifiedFlag(bool modified)
 {
+    if (!m_doc)
+        return;
+    m_doc->SetModifiedFlag(modified);
+    if (modified && !m_recoveryTimer.isActive())
+        m_recoveryTimer.start();
+}
+
+void CVornyApp::KeepRecoveryCopy()
+{
+    m_recoveryTimer.stop();
     if (m_doc)
-        m_doc->SetModifiedFlag(modified);
+        m_doc->KeepRecoveryCopy();
 }

@@ -1,18 +1,21 @@
 #pragma once
 
 #include "RecentFileList.h"
+#include "RecoveryCopies.h"
 #include "SettingsStore.h"
 #include "VornyDoc.h"
 #include "VornyView.h"
 
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
 
 class CMainFrame;
 class CQuitSignals;
+class CSingleInstance;
 class QSessionManager;
 
 // The application: brings up the settings, the document, the main window and its view, opens
@@ -22,15 +25,19 @@ class QSessionManager;
 class CVornyApp final : public IDocumentHost, public ISheetDocument
 {
 public:
-    // `store` is the per-user store unless a test passes its own.
-    explicit CVornyApp(std::unique_ptr<ISettingsStore> store = nullptr);
+    // `store` is the per-user store and `recoveryFolder` the state folder unless a test passes
+    // its own.
+    explicit CVornyApp(std::unique_ptr<ISettingsStore> store = nullptr,
+                       std::optional<QString> recoveryFolder = std::nullopt);
     ~CVornyApp() override;
     CVornyApp(const CVornyApp&) = delete;
     CVornyApp& operator=(const CVornyApp&) = delete;
 
     // Start-up with the command line's arguments (without the program's name, Qt's own options
-    // already taken out). False ends the program: the document could not be opened.
+    // already taken out). False ends the program: the document could not be opened, or it is open
+    // in another window of the user's, which was brought to the front (HandedOver()).
     bool InitInstance(const QStringList& arguments);
+    bool HandedOver() const { return m_bHandedOver; }
 
     // The help-request filter: context requests (1) and set-contents requests (5) are dropped,
     // every other one goes to the main window's help display.
@@ -60,9 +67,14 @@ public:
     // ISheetDocument
     bool IsLogDocument() const override;
     void SetModifiedFlag(bool modified) override;
+    void KeepRecoveryCopy() override;
 
 private:
+    // The log or the file named, as a full path; empty for an untitled sheet. False, with the
+    // message shown, when no log file could be made.
+    bool DocumentToOpen(const std::optional<QString>& file, QString& path);
     bool CloseCheck();
+    void CloseUnattended(); // a signal ends the program: no questions
     void OnCommitData(QSessionManager& manager);
     void RefreshRecentFiles();
 
@@ -73,4 +85,9 @@ private:
     CVornyView* m_view = nullptr; // owned by the frame
     std::unique_ptr<CVornyDoc> m_doc;
     std::unique_ptr<CQuitSignals> m_quitSignals;
+    CRecoveryCopies m_recovery;
+    QTimer m_recoveryTimer; // an edit is copied within two seconds
+    std::unique_ptr<CSingleInstance> m_instance;
+    bool m_bHandedOver = false;
+    bool m_bClosedUnattended = false; // the close check ran already: the window just closes
 };

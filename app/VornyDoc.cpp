@@ -7,10 +7,12 @@
 #include "LogPath.h"
 #include "MessageBox.h"
 #include "RecentFileList.h"
+#include "RecoveryCopies.h"
 
 #include <QDir>
 #include <QFileInfo>
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -29,6 +31,13 @@ QString FullPath(const QString& path)
     if (path.isEmpty())
         return path;
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+// The text without the line ends at its end: blank lines below the record hold nothing to lose.
+std::string_view WithoutFinalLineEnds(std::string_view text)
+{
+    const std::size_t end = text.find_last_not_of("\r\n");
+    return text.substr(0, end == std::string_view::npos ? 0 : end + 1);
 }
 
 // The log's text as it is kept: every CR and LF at its end replaced by one CR LF.
@@ -72,8 +81,7 @@ CVornyDoc::EOpenResult CVornyDoc::FileOpen()
 CVornyDoc::EOpenResult CVornyDoc::OpenDocumentFile(const QString& path)
 {
     const QString fullPath = FullPath(path);
-    if (m_bHasDocument && !fullPath.isEmpty() &&
-        m_strPathName.compare(fullPath, Qt::CaseInsensitive) == 0) {
+    if (m_bHasDocument && !fullPath.isEmpty() && SameFilePath(m_strPathName, fullPath)) {
         m_host.Activate();
         return EOpenResult::AlreadyOpen;
     }
@@ -110,7 +118,10 @@ bool CVornyDoc::OnNewDocument()
 {
     m_strPathName.clear();
     m_bModified = false;
+    m_diskStamp = {};
+    m_bCutAtNul = false;
     m_host.Sheet().SetText("");
+    OfferRecoveryCopy({}, {});
     return true;
 }
 
@@ -119,67 +130,177 @@ bool CVornyDoc::OnOpenDocument(const QString& path)
     std::string text;
     const EFileError error = ReadWholeFile(path, text, kMaxOpenFileBytes);
     if (error != EFileError::None) {
-        ShowMessageBox(m_host.DialogParent(),
-                       FailureMessage(EDocumentOperation::Open, error, path));
+        Tell(FailureMessage(EDocumentOperation::Open, error, path));
         return false;
     }
-    if (const std::size_t nul = text.find('\0'); nul != std::string::npos)
+    m_diskStamp = FileStampOf(ResolveFileLinks(path));
+    m_bCutAtNul = false;
+    if (const std::size_t nul = text.find('\0'); nul != std::string::npos) {
         text.resize(nul);
+        m_bCutAtNul = true;
+        Tell(QStringLiteral("%1 には NUL 文字があるため、その位置から後ろは表示されません。")
+                 .arg(path));
+    }
     m_host.Sheet().SetText(text);
     m_bModified = false;
+    OfferRecoveryCopy(path, text);
     return true;
 }
 
 bool CVornyDoc::OnSaveDocument(const QString& path)
 {
-    const std::string text = m_host.Sheet().GetText();
+    return SaveText(path, m_host.Sheet().GetText());
+}
+
+bool CVornyDoc::SaveText(const QString& path, std::string_view text)
+{
     std::string_view bytes = text;
     if (bytes.size() > kMaxSheetFileBytes) {
         if (!IsLogDocument()) {
-            ShowMessageBox(m_host.DialogParent(), QStringLiteral("32KBを越えては保存できません。"));
+            Tell(QStringLiteral("32KBを越えては保存できません。"));
             return false;
         }
         // Counted in bytes: the cut may fall inside a line or a two-byte character.
         bytes.remove_prefix(bytes.size() - kMaxSheetFileBytes);
     }
+    if (!MayOverwrite(path))
+        return false;
     const EFileError error = ReplaceFile(path, bytes);
     if (error != EFileError::None) {
-        ShowMessageBox(m_host.DialogParent(),
-                       FailureMessage(EDocumentOperation::Save, error, path));
+        Tell(FailureMessage(EDocumentOperation::Save, error, path));
         return false;
     }
+    m_diskStamp = FileStampOf(ResolveFileLinks(path));
+    m_bCutAtNul = false;
     m_bModified = false;
     return true;
 }
 
-bool CVornyDoc::SaveModified()
+bool CVornyDoc::MayOverwrite(const QString& path)
+{
+    if (m_strPathName.isEmpty() || !SameFilePath(path, m_strPathName))
+        return true; // Save As asked about the file already
+    if (m_bCutAtNul &&
+        Tell(QStringLiteral("%1 の NUL 文字から後ろは表示されていないため、上書きすると失われます。"
+                            "上書きしますか?")
+                 .arg(path),
+             EMessageButtons::YesNo) != EMessageResult::Yes)
+        return false;
+    const SFileStamp now = FileStampOf(ResolveFileLinks(path));
+    if (m_diskStamp.exists && now.exists && now != m_diskStamp &&
+        Tell(QStringLiteral("%1 は、開いた後でほかのﾌﾟﾛｸﾞﾗﾑによって変更されています。"
+                            "その変更は上書きすると失われます。上書きしますか?")
+                 .arg(path),
+             EMessageButtons::YesNo) != EMessageResult::Yes)
+        return false;
+    return true;
+}
+
+bool CVornyDoc::SaveModified(ECloseMode mode)
 {
     if (!m_bHasDocument)
         return true;
+    m_bUnattended = mode == ECloseMode::Unattended;
+    struct SResetMode
+    {
+        bool& unattended;
+        ~SResetMode() { unattended = false; }
+    } const resetMode{m_bUnattended};
+
     if (!IsLogDocument()) {
-        if (!m_bModified)
+        if (!m_bModified) {
+            DiscardRecoveryCopy(m_strPathName);
             return true;
-        switch (ShowMessageBox(m_host.DialogParent(),
-                               QStringLiteral("%1 への変更を保存しますか?").arg(m_strTitle),
-                               EMessageIcon::Exclamation, EMessageButtons::YesNoCancel)) {
+        }
+        // Nobody to ask: the changes wait in the recovery copy, and the file is left alone.
+        if (m_bUnattended) {
+            KeepRecoveryCopy();
+            return true;
+        }
+        switch (Tell(QStringLiteral("%1 への変更を保存しますか?").arg(m_strTitle),
+                     EMessageButtons::YesNoCancel)) {
         case EMessageResult::Yes: return DoFileSave();
-        case EMessageResult::No: return true;
+        case EMessageResult::No: DiscardRecoveryCopy(m_strPathName); return true;
         case EMessageResult::Ok:
         case EMessageResult::Cancel: return false;
         }
         return false;
     }
 
-    // The log: put back with one final line end, so that the blank lines opened below the
-    // record at start-up do not pile up in the file. This is no change of the user's.
+    // The log: kept with one final line end, so that the blank lines opened below the record at
+    // start-up do not pile up in the file. This is no change of the user's. The sheet takes the
+    // trimmed text only once the close goes ahead, so that a cancelled close leaves it alone.
     ISheetControl& sheet = m_host.Sheet();
     const std::string text = sheet.GetText();
     const std::string kept = WithOneFinalLineEnd(text);
+    if (m_bModified && !DoSave(m_strPathName, &kept)) {
+        // A cancelled Save As of the untitled log keeps the program running, as the user chose.
+        if (m_strPathName.isEmpty() && !m_bUnattended)
+            return false;
+        if (m_bUnattended)
+            KeepRecoveryCopy(); // the program ends all the same
+        else if (!CloseUnsaved())
+            return false;
+    } else {
+        DiscardRecoveryCopy(m_strPathName);
+    }
     if (kept != text)
         sheet.SetText(kept);
-    if (!m_bModified)
-        return true;
-    return DoSave(m_strPathName);
+    return true;
+}
+
+bool CVornyDoc::CloseUnsaved()
+{
+    const QString name = m_strPathName.isEmpty() ? m_strTitle : m_strPathName;
+    if (KeepRecoveryCopy())
+        return Tell(QStringLiteral("%1 を保存できませんでした。保存しないで閉じますか?\n"
+                                   "計算の記録は保存されていて、次に開くときに復元できます。")
+                        .arg(name),
+                    EMessageButtons::YesNo) == EMessageResult::Yes;
+    return Tell(QStringLiteral("%1 を保存できませんでした。保存しないで閉じると、"
+                               "この計算の記録は失われます。閉じますか?")
+                    .arg(name),
+                EMessageButtons::YesNo) == EMessageResult::Yes;
+}
+
+bool CVornyDoc::KeepRecoveryCopy()
+{
+    if (!m_recovery || !m_bHasDocument || !m_bModified)
+        return m_bHasDocument && !m_bModified;
+    return m_recovery->Write(m_strPathName, m_host.Sheet().GetText()) == EFileError::None;
+}
+
+bool CVornyDoc::OfferRecoveryCopy(const QString& path, std::string_view fileText)
+{
+    if (!m_recovery)
+        return false;
+    const std::optional<std::string> copy = m_recovery->Take(path);
+    // Blank lines at the end are no record: the log's start opens six of them.
+    if (!copy || WithoutFinalLineEnds(*copy) == WithoutFinalLineEnds(fileText))
+        return false;
+    const QString name = path.isEmpty() ? Untitled() : path;
+    if (Tell(QStringLiteral("%1 には、前回正しく閉じられなかったときの保存されていない計算が"
+                            "残っています。復元しますか?")
+                 .arg(name),
+             EMessageButtons::YesNo) != EMessageResult::Yes)
+        return false;
+    m_host.Sheet().SetText(*copy);
+    m_bModified = true; // the usual close rules save it
+    return true;
+}
+
+void CVornyDoc::DiscardRecoveryCopy(const QString& path) const
+{
+    if (m_recovery)
+        m_recovery->Remove(path);
+}
+
+EMessageResult CVornyDoc::Tell(const QString& text, EMessageButtons buttons)
+{
+    if (!m_bUnattended)
+        return ShowMessageBox(m_host.DialogParent(), text, EMessageIcon::Exclamation, buttons);
+    std::fprintf(stderr, "brunovelt: %s\n", text.toLocal8Bit().constData());
+    return buttons == EMessageButtons::Ok ? EMessageResult::Ok : EMessageResult::No;
 }
 
 bool CVornyDoc::DoFileSave()
@@ -196,10 +317,12 @@ bool CVornyDoc::DoSaveAs()
     return DoSave({});
 }
 
-bool CVornyDoc::DoSave(const QString& pathName)
+bool CVornyDoc::DoSave(const QString& pathName, const std::string* text)
 {
     QString path = pathName;
     if (path.isEmpty()) {
+        if (m_bUnattended)
+            return false;
         const std::optional<QString> chosen =
             m_host.AskSaveAsPath(m_strPathName.isEmpty() ? m_strTitle : m_strPathName);
         if (!chosen || chosen->isEmpty())
@@ -207,8 +330,11 @@ bool CVornyDoc::DoSave(const QString& pathName)
         path = FullPath(*chosen);
     }
     // A failed save has left any file at `path` as it was, so there is nothing to remove.
-    if (!OnSaveDocument(path))
+    if (!(text ? SaveText(path, *text) : OnSaveDocument(path)))
         return false;
+    // The file holds the sheet now: no copy is needed, under the old name or the new.
+    DiscardRecoveryCopy(m_strPathName);
+    DiscardRecoveryCopy(path);
     SetPathName(path);
     return true;
 }

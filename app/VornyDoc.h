@@ -1,12 +1,18 @@
 #pragma once
 
+#include "FileIo.h"
+#include "MessageBox.h"
+
 #include <QString>
 
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <string>
+#include <string_view>
 
 class CRecentFileList;
+class CRecoveryCopies;
 class ISettingsStore;
 class ISheetControl;
 class QWidget;
@@ -77,10 +83,25 @@ public:
     // keeps all). A file error is shown and the old file stays as it was. Clears the modified flag
     // on success only.
     bool OnSaveDocument(const QString& path);
+    // How a close may speak to the user.
+    enum class ECloseMode {
+        Interactive, // questions and messages
+        Unattended,  // none: a signal or the session's end ends the program; what cannot be
+                     // saved without a question stays in the recovery copy
+    };
+
     // The close check, before the document is closed or replaced; false cancels the close. The
     // log document is trimmed to one final CR LF and saved without a question when modified; any
-    // other modified document asks whether to save it.
-    bool SaveModified();
+    // other modified document asks whether to save it. A log that cannot be saved may be closed
+    // all the same, its record kept in the recovery copy. The sheet is left as it was when the
+    // close is cancelled.
+    bool SaveModified(ECloseMode mode = ECloseMode::Interactive);
+
+    // Recovery copies of the sheet while it differs from its file; none without this call.
+    void SetRecoveryCopies(const CRecoveryCopies* copies) { m_recovery = copies; }
+    // Writes the recovery copy now when the sheet differs from its file. False when a copy was
+    // needed and could not be written.
+    bool KeepRecoveryCopy();
 
     // Save: under the path name, or through Save As for a new or read-only file.
     bool DoFileSave();
@@ -101,15 +122,34 @@ public:
     void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
 
 private:
-    // Saves to `path`, or, when it is empty, to a path asked for with Save As.
-    bool DoSave(const QString& path);
+    // Saves `text` (the sheet's when none) to `path`, or, when it is empty, to a path asked for
+    // with Save As.
+    bool DoSave(const QString& path, const std::string* text = nullptr);
+    bool SaveText(const QString& path, std::string_view text);
+    // Whether a save over `path` may go ahead: a file that changed on disk since it was read,
+    // or one that was cut at a NUL when read, is overwritten only when the user says so.
+    bool MayOverwrite(const QString& path);
+    // Offers the recovery copy left for the document just read as `fileText`; true when the
+    // sheet now holds it.
+    bool OfferRecoveryCopy(const QString& path, std::string_view fileText);
+    void DiscardRecoveryCopy(const QString& path) const;
+    // The log could not be saved at its close: whether to close it all the same.
+    bool CloseUnsaved();
+    // A message box, or in an unattended close the text on standard error and the answer that
+    // changes nothing on disk.
+    EMessageResult Tell(const QString& text, EMessageButtons buttons = EMessageButtons::Ok);
 
     IDocumentHost& m_host;
     ISettingsStore& m_store;
     CRecentFileList& m_recentFiles;
     std::function<QString()> m_defaultLogPath;
 
+    const CRecoveryCopies* m_recovery = nullptr;
+    bool m_bUnattended = false; // an unattended close is under way
+
     bool m_bHasDocument = false;
+    SFileStamp m_diskStamp;   // the file as it was read or last saved
+    bool m_bCutAtNul = false; // the file held a NUL: the sheet shows what came before it
     QString m_strPathName;
     QString m_strTitle;
     bool m_bModified = false;

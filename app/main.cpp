@@ -28,7 +28,7 @@ int main(int argc, char** argv)
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     if (!app.InitInstance(arguments))
-        return 1;
+        return app.HandedOver() ? 0 : 1; // another window has the document and came to the front
     // The window is shown and painted; the timer fires after the queued start-up steps.
     QTimer::singleShot(0, &WriteStartupProbe);
     return QApplication::exec();

@@ -1,6 +1,10 @@
 #include "FileIo.h"
 
+#include "StateFolder.h"
+
 #include <QByteArray>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -74,6 +78,36 @@ QString ResolveFileLinks(const QString& path)
     if (target.isEmpty())
         target = info.symLinkTarget(); // a link to a file not yet made
     return target.isEmpty() ? path : target;
+}
+
+bool SameFilePath(const QString& a, const QString& b)
+{
+#ifdef Q_OS_WIN
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+#else
+    return a == b;
+#endif
+}
+
+EFileError MakeFolders(const QString& folder)
+{
+    const QFileInfo info(folder);
+    if (info.isDir())
+        return EFileError::None;
+    if (info.exists() || info.isSymLink())
+        return EFileError::BadPath; // a file, or a link to nothing, where the folder would go
+    const QString parent = info.absolutePath();
+    if (parent == info.absoluteFilePath())
+        return EFileError::BadPath;
+    if (const EFileError above = MakeFolders(parent); above != EFileError::None)
+        return above;
+#ifdef Q_OS_WIN
+    return QDir().mkdir(folder) ? EFileError::None : EFileError::AccessDenied;
+#else
+    if (::mkdir(QFile::encodeName(folder).constData(), 0777) == 0 || errno == EEXIST)
+        return EFileError::None;
+    return FileErrorFromErrno(errno == ENOENT ? ENOTDIR : errno);
+#endif
 }
 
 namespace {
@@ -175,6 +209,25 @@ EFileError CreateNewFile(const QString& path, std::string_view bytes)
     return EFileError::None;
 }
 
+SFileStamp FileStampOf(const QString& path)
+{
+    const QFileInfo info(path);
+    SFileStamp stamp;
+    stamp.exists = info.isFile();
+    if (stamp.exists) {
+        stamp.size = info.size();
+        stamp.modifiedSeconds = info.lastModified().toSecsSinceEpoch();
+        stamp.modifiedNanoseconds = info.lastModified().time().msec() * 1000000LL;
+    }
+    return stamp;
+}
+
+// QSaveFile leaves no temporaries behind that this program would know by name.
+int RemoveStaleTemporaries(const QString& /*path*/)
+{
+    return 0;
+}
+
 #else
 
 namespace {
@@ -233,6 +286,84 @@ void SyncFolder(const QString& folder)
     ::close(fd);
 }
 
+// Reads `fd` from its start to its end.
+bool ReadAllFrom(int fd, std::string& bytes)
+{
+    if (::lseek(fd, 0, SEEK_SET) != 0)
+        return false;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            return true;
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+// Makes the open file `fd` hold exactly `bytes`, on the disk.
+bool OverwriteWith(int fd, std::string_view bytes)
+{
+    return ::lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, bytes) &&
+           ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && SyncFile(fd);
+}
+
+// The save of a file that may be written, in a folder where no new file may be made beside it:
+// the old bytes are kept in a backup in the state folder first, then the file itself is
+// overwritten, so it keeps its links, mode and owner. Any failure writes the old bytes back; the
+// backup goes once the file holds either whole content, and stays if even that failed.
+// `folderError` is why no new file could be made, the cause reported when no backup can be.
+EFileError WriteInPlace(const QString& targetPath, std::string_view bytes, int folderError)
+{
+    const QByteArray native = QFile::encodeName(targetPath);
+    const int fd = OpenRetrying(native.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return ErrorFor(errno, targetPath);
+    std::string old;
+    if (!ReadAllFrom(fd, old)) {
+        const int error = errno;
+        ::close(fd);
+        return ErrorFor(error, targetPath);
+    }
+    const QString backupFolder = StateFolder();
+    QString backup;
+    for (int attempt = 0; attempt < 100 && backup.isEmpty() && !backupFolder.isEmpty(); ++attempt) {
+        const QString candidate = backupFolder + u'/' + QFileInfo(targetPath).fileName() + u'.' +
+                                  QString::number(QRandomGenerator::global()->generate(), 16) +
+                                  QStringLiteral(".backup");
+        const EFileError made = CreateNewFile(candidate, old);
+        if (made == EFileError::None)
+            backup = candidate;
+        else if (made != EFileError::AccessDenied || !QFileInfo::exists(candidate))
+            break; // not a name taken already: no backup can be made there
+    }
+    if (backup.isEmpty()) {
+        ::close(fd);
+        return ErrorFor(folderError, targetPath);
+    }
+    int error = 0;
+    int restoreFd = fd;
+    if (OverwriteWith(fd, bytes)) {
+        if (CloseChecked(fd)) {
+            QFile::remove(backup);
+            return EFileError::None;
+        }
+        error = errno; // the close reported a failed write, and the descriptor is gone
+        restoreFd = OpenRetrying(native.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+    } else {
+        error = errno;
+    }
+    if (restoreFd >= 0) {
+        if (OverwriteWith(restoreFd, old))
+            QFile::remove(backup);
+        ::close(restoreFd);
+    }
+    return ErrorFor(error, targetPath);
+}
+
 } // namespace
 
 EFileError ReadWholeFile(const QString& path, std::string& bytes, std::size_t maxBytes)
@@ -283,6 +414,24 @@ EFileError ReadWholeFile(const QString& path, std::string& bytes, std::size_t ma
     return result;
 }
 
+SFileStamp FileStampOf(const QString& path)
+{
+    SFileStamp stamp;
+    struct stat info
+    {
+    };
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0 ||
+        !S_ISREG(info.st_mode))
+        return stamp;
+    stamp.exists = true;
+    stamp.size = static_cast<long long>(info.st_size);
+    stamp.modifiedSeconds = static_cast<long long>(info.st_mtim.tv_sec);
+    stamp.modifiedNanoseconds = static_cast<long long>(info.st_mtim.tv_nsec);
+    stamp.inode = static_cast<unsigned long long>(info.st_ino);
+    stamp.device = static_cast<unsigned long long>(info.st_dev);
+    return stamp;
+}
+
 bool CanReadFile(const QString& path)
 {
     if (path.isEmpty())
@@ -331,6 +480,9 @@ EFileError ReplaceFile(const QString& path, std::string_view bytes)
                                      QString::number(QRandomGenerator::global()->generate(), 16) +
                                      QStringLiteral(".tmp"));
         fd = OpenRetrying(tempPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && exists && (errno == EACCES || errno == EPERM))
+            return WriteInPlace(targetPath, bytes,
+                                errno); // a file he may write in a folder he may not
         if (fd < 0 && errno != EEXIST)
             return ErrorFor(errno, targetPath);
     }
@@ -387,6 +539,28 @@ EFileError CreateNewFile(const QString& path, std::string_view bytes)
         return ErrorFor(error, path);
     }
     return EFileError::None;
+}
+
+int RemoveStaleTemporaries(const QString& path)
+{
+    const QFileInfo target(ResolveFileLinks(path));
+    const QDir folder = target.absoluteDir();
+    const QString prefix = u'.' + target.fileName() + u'.';
+    const QDateTime youngest = QDateTime::currentDateTimeUtc().addSecs(-60);
+    int removed = 0;
+    const QFileInfoList entries =
+        folder.entryInfoList({prefix + QStringLiteral("*.tmp")}, QDir::Files | QDir::Hidden);
+    for (const QFileInfo& entry : entries) {
+        // Exactly the names ReplaceFile gives: the prefix, 1 to 8 hexadecimal digits, ".tmp".
+        const QString middle = entry.fileName().mid(prefix.size()).chopped(4);
+        bool hex = !middle.isEmpty() && middle.size() <= 8;
+        for (const QChar c : middle)
+            hex = hex && ((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f'));
+        if (hex && !entry.isSymLink() && entry.lastModified().toUTC() < youngest &&
+            QFile::remove(entry.absoluteFilePath()))
+            ++removed;
+    }
+    return removed;
 }
 
 #endif

@@ -36,6 +36,22 @@ EFileError FileErrorFromErrno(int error);
 // `bytes` is changed only on success.
 EFileError ReadWholeFile(const QString& path, std::string& bytes, std::size_t maxBytes);
 
+// What identifies one state of a file on disk: a write by any program changes it.
+struct SFileStamp
+{
+    bool exists = false;
+    long long size = 0;
+    long long modifiedSeconds = 0; // the last change of the content
+    long long modifiedNanoseconds = 0;
+    unsigned long long inode = 0; // a file renamed into the place is another file
+    unsigned long long device = 0;
+
+    bool operator==(const SFileStamp&) const = default;
+};
+
+// The stamp of the file at `path` now, links followed; anything but a regular file counts as none.
+SFileStamp FileStampOf(const QString& path);
+
 // Whether `path` names a file that can be opened for reading (a folder cannot).
 bool CanReadFile(const QString& path);
 
@@ -44,12 +60,29 @@ bool CanReadFile(const QString& path);
 // file takes the old one's permissions (and owner, where the process may set it) and is renamed
 // over it only once all is written. On failure the new file is removed and the old one is as it
 // was. A link is followed: the file it points to is replaced. An existing file without write
-// permission, a folder or another kind of file at `path` is refused.
+// permission, a folder or another kind of file at `path` is refused. Where no new file may be
+// made in the folder but the file itself may be written, the file is overwritten in place, with
+// its old bytes kept in a backup in StateFolder() until the new ones are on the disk and written
+// back on any failure.
 EFileError ReplaceFile(const QString& path, std::string_view bytes);
+
+// Removes the hidden ".NAME.XXXXXXXX.tmp" files that replacements of the file at `path` left in
+// its folder when they were interrupted (a killed program, a power cut). A temporary younger than
+// a minute may belong to a save under way in another copy of the program and is left alone.
+// Returns how many were removed.
+int RemoveStaleTemporaries(const QString& path);
 
 // Creates the file at `path` with `bytes` only when nothing is there (an existing file is never
 // touched); a file that cannot be written in full is removed again.
 EFileError CreateNewFile(const QString& path, std::string_view bytes);
+
+// Makes the folder `folder` and every missing folder above it; the cause when one cannot be made
+// (a file in a folder's place is a bad path).
+EFileError MakeFolders(const QString& folder);
+
+// Whether two full paths name one file as the file system compares names: letter case counts
+// except on Windows.
+bool SameFilePath(const QString& a, const QString& b);
 
 // The file that a link at `path` points to (also when it does not exist yet); `path` itself when
 // it is no link.

@@ -146,6 +146,8 @@ void CVornyView::OnInitialize()
 void CVornyView::OnEnter()
 {
     RunEnterCommand(*m_edit, m_bComma, m_dLastAnswer);
+    if (m_document)
+        m_document->KeepRecoveryCopy();
 }
 
 void CVornyView::OnKeypad(int id)
@@ -156,6 +158,8 @@ void CVornyView::OnKeypad(int id)
         InsertTemplate(followUp.templateNumber);
         m_edit->Focus();
     }
+    if (m_document)
+        m_document->KeepRecoveryCopy();
 }
 
 void CVornyView::OnViewComma()

@@ -17,6 +17,9 @@ public:
     virtual ~ISheetDocument() = default;
     virtual bool IsLogDocument() const = 0;
     virtual void SetModifiedFlag(bool modified) = 0;
+    // A command changed the sheet (an answer, a key, a template): its recovery copy is written
+    // now rather than after a pause in the typing.
+    virtual void KeepRecoveryCopy() = 0;
 };
 
 // The calculation sheet's form: the sheet, the "Enter" button and the keypad, at the places the

@@ -111,13 +111,16 @@ protected:
                                       << " bytes instead of the old " << m_old.size();
     }
 
-    // The close check fails with `message`, and leaves the file and the folder as they were.
+    // The save in the close check fails with `message` and the user stays; the file and the
+    // folder are as they were.
     void ExpectRefused(const QString& message)
     {
         m_boxes.Clear();
+        m_boxes.QueueAnswer(EMessageResult::Ok);
+        m_boxes.QueueAnswer(EMessageResult::No); // not to close without saving
         EXPECT_FALSE(m_doc.SaveModified());
-        ASSERT_EQ(m_boxes.Count(), 1u);
-        EXPECT_EQ(m_boxes.Last().text, message.arg(m_log));
+        ASSERT_EQ(m_boxes.Count(), 2u);
+        EXPECT_EQ(m_boxes.Requests()[0].text, message.arg(m_log));
         ExpectOldFile();
         EXPECT_EQ(FolderEntries(m_folder), m_entries);
         EXPECT_TRUE(m_doc.IsModified());
@@ -135,7 +138,7 @@ protected:
     CMessageBoxRecorder m_boxes;
 };
 
-TEST_F(SaveFault, AReadOnlyFolder)
+TEST_F(SaveFault, AReadOnlyFileSystem)
 {
     // Root writes into any folder whatever its permissions; a read-only file system stops it.
     std::unique_ptr<CTmpfsMount> mount;
@@ -149,6 +152,9 @@ TEST_F(SaveFault, AReadOnlyFolder)
     if (mount) {
         ASSERT_TRUE(mount->MakeReadOnly()) << std::strerror(errno);
     } else {
+        // A writable file in a read-only folder is written in place (FileIoTest): the file is
+        // read-only too here.
+        ASSERT_TRUE(QFile::setPermissions(m_log, QFileDevice::ReadOwner));
         ASSERT_TRUE(
             QFile::setPermissions(m_folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     }
@@ -189,10 +195,12 @@ TEST_F(SaveFault, AWriteOverTheFileSizeLimit)
         if (!limit.Active())
             GTEST_SKIP() << "no file size limit here";
         m_boxes.Clear();
+        m_boxes.QueueAnswer(EMessageResult::Ok);
+        m_boxes.QueueAnswer(EMessageResult::No);
         EXPECT_FALSE(m_doc.SaveModified());
     }
-    ASSERT_EQ(m_boxes.Count(), 1u);
-    EXPECT_EQ(m_boxes.Last().text, kDiskFull.arg(m_log));
+    ASSERT_EQ(m_boxes.Count(), 2u);
+    EXPECT_EQ(m_boxes.Requests()[0].text, kDiskFull.arg(m_log));
     ExpectOldFile();
     EXPECT_EQ(FolderEntries(m_folder), m_entries);
     EXPECT_TRUE(m_doc.IsModified());

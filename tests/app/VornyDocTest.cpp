@@ -190,21 +190,35 @@ TEST_F(Document, AnUnmodifiedLogIsNotWrittenButItsSheetIsTrimmed)
     EXPECT_EQ(m_boxes.Count(), 0u);
 }
 
-TEST_F(Document, AFailedLogSaveCancelsTheClose)
+TEST_F(Document, AFailedLogSaveOffersToCloseAllTheSame)
 {
     OpenLog();
-    Type("1\r\n");
+    Type("1\r\n\r\n");
+    m_host.m_sheet.SetSelection(2, 2);
     ASSERT_TRUE(QFile::remove(m_defaultLog));
     ASSERT_TRUE(QDir().mkpath(m_defaultLog)); // a folder in the file's place
+    m_boxes.QueueAnswer(EMessageResult::Ok);
+    m_boxes.QueueAnswer(EMessageResult::No); // stay
     EXPECT_FALSE(m_doc.SaveModified());
-    EXPECT_EQ(m_boxes.Last().text,
+    ASSERT_EQ(m_boxes.Count(), 2u);
+    EXPECT_EQ(m_boxes.Requests()[0].text,
               QStringLiteral("%1 へのｱｸｾｽは拒否されました。").arg(m_defaultLog));
+    EXPECT_EQ(m_boxes.Requests()[1].buttons, EMessageButtons::YesNo);
     EXPECT_TRUE(m_doc.IsModified());
+    // The cancelled close leaves the sheet and its caret alone.
+    EXPECT_EQ(m_host.m_sheet.GetText(), "\r\n1\r\n\r\n");
+    EXPECT_EQ(m_host.m_sheet.GetSelection().start, 2u);
     // ... and so New and Open too.
+    m_boxes.QueueAnswer(EMessageResult::Ok);
+    m_boxes.QueueAnswer(EMessageResult::No);
     EXPECT_FALSE(m_doc.FileNew());
     ASSERT_TRUE(PutFile(Path(QStringLiteral("x.txt")), "x"));
+    m_boxes.QueueAnswer(EMessageResult::Ok);
+    m_boxes.QueueAnswer(EMessageResult::No);
     EXPECT_EQ(m_doc.OpenDocumentFile(Path(QStringLiteral("x.txt"))), EOpen::Cancelled);
     EXPECT_EQ(m_doc.GetPathName(), m_defaultLog);
+    // Yes leaves the log unsaved: the program is never trapped.
+    EXPECT_TRUE(m_doc.SaveModified());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -285,7 +299,7 @@ TEST_F(Document, AutomaticSavingOffMakesANewSheetTheLogDocument)
     EXPECT_EQ(m_boxes.Count(), 0u);
     ASSERT_EQ(m_host.m_saveAsSuggestions.size(), 1u);
     EXPECT_EQ(m_host.m_saveAsSuggestions[0], QStringLiteral("無題"));
-    EXPECT_EQ(m_host.m_sheet.GetText(), "1+1\r\n2\r\n"); // trimmed all the same
+    EXPECT_EQ(m_host.m_sheet.GetText(), "1+1\r\n2\r\n\r\n"); // a cancelled close leaves it
 
     m_host.m_saveAsAnswers.push_back(Path(QStringLiteral("saved.txt")));
     EXPECT_TRUE(m_doc.SaveModified());
@@ -442,17 +456,27 @@ TEST_F(Document, OpeningTheOpenDocumentOnlyActivatesTheWindow)
     Type("2\r\n\r\n\r\n");
     ASSERT_TRUE(PutFile(m_defaultLog, "changed on disk"));
     const int updates = m_host.m_initialUpdates;
-    QString otherCase = m_defaultLog;
-    otherCase.replace(QStringLiteral("Log.txt"), QStringLiteral("LOG.TXT"));
     for (const QString& path :
-         {m_defaultLog, otherCase, m_dir.path() + QStringLiteral("/data/../data/計算Log.txt")}) {
+         {m_defaultLog, m_dir.path() + QStringLiteral("/data/../data/計算Log.txt")}) {
         EXPECT_EQ(m_doc.OpenDocumentFile(path), EOpen::AlreadyOpen);
     }
-    EXPECT_EQ(m_host.m_activations, 3);
+    EXPECT_EQ(m_host.m_activations, 2);
     EXPECT_EQ(m_host.m_initialUpdates, updates);               // no reload
     EXPECT_EQ(m_host.m_sheet.GetText(), "1\r\n2\r\n\r\n\r\n"); // no close check either
     EXPECT_EQ(FileContent(m_defaultLog), "changed on disk");
     EXPECT_TRUE(m_doc.IsModified());
+}
+
+TEST_F(Document, NamesDifferingInLetterCaseAreTwoFiles)
+{
+    // As the file system compares them: A.txt and a.txt are two documents here.
+    const QString lower = OpenSheet(QStringLiteral("a.txt"), "lower");
+    const QString upper = Path(QStringLiteral("A.txt"));
+    ASSERT_TRUE(PutFile(upper, "upper"));
+    EXPECT_EQ(m_doc.OpenDocumentFile(upper), EOpen::Opened);
+    EXPECT_EQ(m_host.m_sheet.GetText(), "upper");
+    ASSERT_EQ(m_recent.Entries().size(), 2u);
+    EXPECT_EQ(m_recent.Entries()[1], lower);
 }
 
 TEST_F(Document, OpeningAnotherFileClosesTheLogFirst)
@@ -548,12 +572,9 @@ TEST_F(Document, OpenedAndSavedFilesHeadTheRecentList)
     EXPECT_EQ(m_store.Value("Recent File List", "File4"), QStringToCp932(paths[2]));
     EXPECT_FALSE(m_store.Contains("Recent File List", "File5"));
 
-    // Opened again, by a name in other letter case: moved to the front, not doubled.
-    QString upper = paths[3];
-    upper.replace(QStringLiteral("f3.txt"), QStringLiteral("F3.TXT"));
-    ASSERT_TRUE(PutFile(upper, "y"));
-    m_recent.Add(upper);
-    EXPECT_EQ(m_recent.Entries(), (std::vector<QString>{upper, paths[5], paths[4], paths[2]}));
+    // Opened again: moved to the front, not doubled.
+    m_recent.Add(paths[3]);
+    EXPECT_EQ(m_recent.Entries(), (std::vector<QString>{paths[3], paths[5], paths[4], paths[2]}));
 
     CRecentFileList reread(m_store);
     reread.ReadList();
@@ -620,7 +641,7 @@ TEST(FileErrors, EachCauseNamesThePathOnce)
     EXPECT_EQ(FileErrorMessage(EFileError::None, path),
               FileErrorMessage(EFileError::Generic, path));
     EXPECT_EQ(FailureMessage(EDocumentOperation::Open, EFileError::TooLarge, path),
-              QStringLiteral("ﾄﾞｷｭﾒﾝﾄを開くことに失敗しました。"));
+              QStringLiteral("%1 は大きすぎるため開けません。").arg(path));
     EXPECT_EQ(FailureMessage(EDocumentOperation::Save, EFileError::TooLarge, path),
               QStringLiteral("ﾄﾞｷｭﾒﾝﾄの保存に失敗しました。"));
     EXPECT_EQ(FailureMessage(EDocumentOperation::Save, EFileError::DiskFull, path),

@@ -389,9 +389,11 @@ class CFakeDocument : public ISheetDocument
 public:
     bool IsLogDocument() const override { return isLog; }
     void SetModifiedFlag(bool on) override { modified = on; }
+    void KeepRecoveryCopy() override { ++copies; }
 
     bool isLog = false;
     bool modified = false;
+    int copies = 0;
 };
 
 std::string LongLog()
