@@ -67,6 +67,7 @@ protected:
         qputenv("HOME", home.path().toLocal8Bit());
         qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
         qputenv("XDG_DATA_HOME", (home.path() + "/data").toLocal8Bit());
+        qputenv("XDG_STATE_HOME", (home.path() + "/state").toLocal8Bit());
         QApplication::setQuitOnLastWindowClosed(false);
     }
 
@@ -123,6 +124,30 @@ TEST_F(AppTest, TypedFormulasAndAnswersAreInTheLogAfterExit)
     EXPECT_TRUE(app->Document().IsModified());
     ASSERT_TRUE(Exit());
     EXPECT_EQ(ReadFile(LogPath()), "\r\n3+5\r\n8\r\n" + Sjis("１２×３＝") + "\r\n36\r\n");
+}
+
+TEST_F(AppTest, AnAnswerIsInTheRecoveryCopyAtOnceAndTheNextStartRestoresIt)
+{
+    WriteFile(LogPath(), "\r\n");
+    ASSERT_TRUE(Start());
+    Type(QStringLiteral("6*7"));
+    PressEnter();
+    const QStringList copies =
+        QDir(home.path() + "/state/Halsk/Brunovelt").entryList({QStringLiteral("*.recovery")});
+    ASSERT_EQ(copies.size(), 1);
+    const QString copy = home.path() + "/state/Halsk/Brunovelt/" + copies[0];
+    EXPECT_EQ(ReadFile(copy), "\r\n6*7\r\n42\r\n");
+
+    // The program dies here: its window goes without a close check.
+    app.reset();
+    const CMessageBoxRecorder boxes; // answers Yes: restore
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(Sheet().GetText(), "\r\n6*7\r\n42\r\n");
+    EXPECT_TRUE(app->Document().IsModified());
+    ASSERT_TRUE(Exit());
+    EXPECT_EQ(ReadFile(LogPath()), "\r\n6*7\r\n42\r\n");
+    EXPECT_FALSE(QFile::exists(copy));
 }
 
 TEST_F(AppTest, SecondStartPlacesTheCaretAtTheEndBelowSixEmptyLines)

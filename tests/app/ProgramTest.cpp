@@ -13,7 +13,9 @@
 #include <thread>
 #include <vector>
 
+#include <grp.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -56,6 +58,12 @@ protected:
     // Starts the program and waits until its window is shown; false when it is not in time.
     bool Start(const std::vector<std::string>& arguments = {})
     {
+        return Spawn(arguments, pid) && ShownInTime();
+    }
+
+    // Starts the program as `child` without waiting for it.
+    bool Spawn(const std::vector<std::string>& arguments, pid_t& child)
+    {
         std::vector<std::string> env;
         for (char** e = environ; *e; ++e) {
             const std::string entry = *e;
@@ -66,6 +74,7 @@ protected:
         env.push_back("HOME=" + home.string());
         env.push_back("XDG_CONFIG_HOME=" + (home / "config").string());
         env.push_back("XDG_DATA_HOME=" + (home / "data").string());
+        env.push_back("XDG_STATE_HOME=" + (home / "state").string());
         env.push_back("XDG_RUNTIME_DIR=" + home.string());
         env.push_back("QT_QPA_PLATFORM=offscreen");
         env.push_back("BRUNOVELT_STARTUP_PROBE=" + (home / "probe").string());
@@ -79,9 +88,22 @@ protected:
         for (std::string& e : env)
             envp.push_back(e.data());
         envp.push_back(nullptr);
-        if (posix_spawn(&pid, BRUNOVELT_EXE, nullptr, nullptr, argv.data(), envp.data()) != 0)
-            return false;
+        if (!plainUser)
+            return posix_spawn(&child, BRUNOVELT_EXE, nullptr, nullptr, argv.data(), envp.data()) ==
+                   0;
+        // Root ignores file modes: the program runs as nobody, in a home of nobody's.
+        child = fork();
+        if (child == 0) {
+            if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)
+                _exit(126);
+            execve(BRUNOVELT_EXE, argv.data(), envp.data());
+            _exit(127);
+        }
+        return child > 0;
+    }
 
+    bool ShownInTime()
+    {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         while (std::chrono::steady_clock::now() < deadline) {
             if (ReadFile(home / "probe").find('\n') != std::string::npos)
@@ -100,9 +122,27 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
+    // The exit status of `child` once it ends within `seconds`; -1 when it did not.
+    static int WaitFor(pid_t child, int seconds)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        int status = 0;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (waitpid(child, &status, WNOHANG) == child)
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+        return -1;
+    }
+
+    static constexpr uid_t kNobody = 65534;
+
     fs::path home;
     fs::path log;
     pid_t pid = -1;
+    bool plainUser = false; // root runs the program as nobody
 };
 
 TEST_F(ProgramTest, FirstStartCreatesTheLogHoldingALineBreak)
@@ -141,6 +181,100 @@ TEST_F(ProgramTest, AFileNamedOnTheCommandLineIsLeftAloneWhenUnchanged)
     ASSERT_TRUE(Start({sheet.string()}));
     EXPECT_EQ(EndWith(SIGTERM), 0);
     EXPECT_EQ(ReadFile(sheet), "1+1\r\n2\r\n\r\n\r\n");
+}
+
+TEST_F(ProgramTest, AKilledProgramLeavesItsSheetInTheRecoveryCopy)
+{
+    std::string record;
+    for (int i = 0; i < 20; ++i)
+        record += std::to_string(i) + "*2\r\n" + std::to_string(i * 2) + "\r\n";
+    WriteFile(log, record);
+    ASSERT_TRUE(Start());
+    // The six blank lines of the start are an edit: copied within two seconds of it.
+    const fs::path state = home / "state" / "Halsk" / "Brunovelt";
+    fs::path copy;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (copy.empty() && std::chrono::steady_clock::now() < deadline) {
+        std::error_code error;
+        for (const fs::directory_entry& entry : fs::directory_iterator(state, error))
+            if (entry.path().extension() == ".recovery")
+                copy = entry.path();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_EQ(EndWith(SIGKILL), -1);
+    ASSERT_FALSE(copy.empty());
+    EXPECT_EQ(ReadFile(copy), record + "\r\n\r\n\r\n\r\n\r\n\r\n");
+
+    // Blank lines alone are nothing to restore: the next start asks nothing, and its clean
+    // close removes the copy.
+    fs::remove(home / "probe");
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(EndWith(SIGTERM), 0);
+    EXPECT_EQ(ReadFile(log), record);
+    EXPECT_FALSE(fs::exists(copy));
+}
+
+TEST_F(ProgramTest, ASecondStartOnTheSameLogBringsTheFirstWindowForward)
+{
+    WriteFile(log, "1+1\r\n2\r\n");
+    ASSERT_TRUE(Start());
+    pid_t second = -1;
+    ASSERT_TRUE(Spawn({}, second));
+    EXPECT_EQ(WaitFor(second, 20), 0);
+    EXPECT_EQ(kill(pid, 0), 0); // the first one runs on
+
+    // Another file opens a window of its own.
+    const fs::path sheet = home / "other.txt";
+    WriteFile(sheet, "3\r\n");
+    pid_t third = -1;
+    ASSERT_TRUE(Spawn({sheet.string()}, third));
+    EXPECT_EQ(WaitFor(third, 2), -1); // still running after two seconds: killed
+    EXPECT_EQ(EndWith(SIGTERM), 0);
+}
+
+TEST_F(ProgramTest, AWritableLogInAFolderThatIsNotIsSavedInPlace)
+{
+    std::string record;
+    for (int i = 0; i < 60; ++i)
+        record += std::to_string(i) + "\r\n";
+    WriteFile(log, record);
+    fs::create_directories(home / "state");
+    plainUser = geteuid() == 0;
+    if (plainUser) {
+        // Nobody's home, with the log's folder root's: he may write the log, not beside it.
+        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(home))
+            ASSERT_EQ(lchown(entry.path().c_str(), kNobody, kNobody), 0);
+        ASSERT_EQ(chown(home.c_str(), kNobody, kNobody), 0);
+        ASSERT_EQ(chown(log.parent_path().c_str(), 0, 0), 0);
+        ASSERT_EQ(chmod(log.parent_path().c_str(), 0755), 0);
+    } else {
+        ASSERT_EQ(chmod(log.parent_path().c_str(), 0555), 0);
+    }
+    struct stat before
+    {
+    };
+    ASSERT_EQ(stat(log.c_str(), &before), 0);
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(EndWith(SIGTERM), 0);
+    EXPECT_EQ(ReadFile(log), record); // the six blank lines trimmed again, so written
+    struct stat after
+    {
+    };
+    ASSERT_EQ(stat(log.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino); // the same file, written in place
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    chmod(log.parent_path().c_str(), 0755);
+}
+
+TEST_F(ProgramTest, AConfiguredLogThatIsNotThereYetIsMade)
+{
+    const fs::path configured = home / "logs" / "new log.txt";
+    WriteFile(home / "config" / "Halsk" / "Brunovelt.conf",
+              "[System]\nLogFile=" + configured.string() + "\n");
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(ReadFile(configured), "\r\n");
+    EXPECT_EQ(EndWith(SIGTERM), 0);
 }
 
 } // namespace

@@ -17,6 +17,8 @@ int main(int argc, char** argv)
         return 2;
     qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
     qputenv("XDG_DATA_HOME", (home.path() + "/data").toLocal8Bit());
+    qputenv("XDG_STATE_HOME", (home.path() + "/state").toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", home.path().toLocal8Bit()); // mode 0700, as the runtime folder is
     qputenv("HOME", home.path().toLocal8Bit());
 
     QApplication app(argc, argv); // adopts the environment's locale, as the program does

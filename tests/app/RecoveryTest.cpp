@@ -1,0 +1,193 @@
+// The document with its recovery copies and the questions that guard the user's files: a copy
+// offered when the document is opened again, kept or removed as the document closes, a file
+// changed by another program or cut at a NUL overwritten only when the user says so.
+#include "VornyDoc.h"
+
+#include "DocumentTestSupport.h"
+#include "MemorySettingsStore.h"
+#include "MessageBox.h"
+#include "RecentFileList.h"
+#include "RecoveryCopies.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+using EOpen = CVornyDoc::EOpenResult;
+
+class Recovery : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        ASSERT_TRUE(QDir().mkpath(m_copies.Folder()));
+        m_log = m_dir.filePath(QStringLiteral("data/計算Log.txt"));
+        m_sheet = m_dir.filePath(QStringLiteral("sheet.txt"));
+        m_doc = NewDocument();
+    }
+
+    // A document as a new start of the program makes it.
+    std::unique_ptr<CVornyDoc> NewDocument()
+    {
+        auto doc = std::make_unique<CVornyDoc>(m_host, m_store, m_recent, [this] { return m_log; });
+        doc->SetRecoveryCopies(&m_copies);
+        m_host.m_sheet.SetChangeHandler([doc = doc.get()] { doc->SetModifiedFlag(true); });
+        return doc;
+    }
+
+    void TypeAtEnd(std::string_view bytes)
+    {
+        const std::size_t end = m_host.m_sheet.GetText().size();
+        m_host.m_sheet.SetSelection(end, end);
+        m_host.m_sheet.Type(bytes);
+    }
+
+    std::optional<std::string> Copy(const QString& document) const
+    {
+        return FileContent(m_copies.CopyPath(document));
+    }
+
+    QTemporaryDir m_dir;
+    CRecoveryCopies m_copies{m_dir.filePath(QStringLiteral("state"))};
+    QString m_log;
+    QString m_sheet;
+    CMemorySettingsStore m_store;
+    CRecentFileList m_recent{m_store};
+    CFakeDocumentHost m_host;
+    std::unique_ptr<CVornyDoc> m_doc;
+    CMessageBoxRecorder m_boxes;
+};
+
+TEST_F(Recovery, ACopyLeftByACrashIsOfferedAndRestoredAsAModifiedDocument)
+{
+    ASSERT_TRUE(PutFile(m_log, "1+1\r\n2\r\n"));
+    ASSERT_EQ(m_doc->OpenDocumentFile(m_log), EOpen::Opened);
+    EXPECT_FALSE(Copy(m_log)); // the sheet is its file: nothing to keep
+    TypeAtEnd("5*5\r\n25\r\n");
+    ASSERT_TRUE(m_doc->KeepRecoveryCopy());
+    EXPECT_EQ(Copy(m_log), "1+1\r\n2\r\n5*5\r\n25\r\n");
+
+    // The program dies; the next start opens the log and the default answer restores.
+    m_doc = NewDocument();
+    m_host.m_sheet.SetText("");
+    ASSERT_EQ(m_doc->OpenDocumentFile(m_log), EOpen::Opened);
+    ASSERT_EQ(m_boxes.Count(), 1u);
+    EXPECT_EQ(m_boxes.Last().buttons, EMessageButtons::YesNo);
+    EXPECT_TRUE(m_boxes.Last().text.contains(m_log));
+    EXPECT_EQ(m_host.m_sheet.GetText(), "1+1\r\n2\r\n5*5\r\n25\r\n");
+    EXPECT_TRUE(m_doc->IsModified());
+
+    // The usual close saves it, and the copy goes.
+    EXPECT_TRUE(m_doc->SaveModified());
+    EXPECT_EQ(FileContent(m_log), "1+1\r\n2\r\n5*5\r\n25\r\n");
+    EXPECT_FALSE(Copy(m_log));
+}
+
+TEST_F(Recovery, WhatIsNotOfferedOrNotTaken)
+{
+    ASSERT_TRUE(PutFile(m_log, "1+1\r\n2\r\n"));
+    // Blank lines at the end are no record (the start opens six below the log).
+    ASSERT_TRUE(PutFile(m_copies.CopyPath(m_log), "1+1\r\n2\r\n\r\n\r\n\r\n"));
+    ASSERT_EQ(m_doc->OpenDocumentFile(m_log), EOpen::Opened);
+    EXPECT_EQ(m_boxes.Count(), 0u);
+
+    // Declined: the file's text, unmodified; a clean close removes the copy.
+    ASSERT_TRUE(PutFile(m_copies.CopyPath(m_sheet), "lost?"));
+    ASSERT_TRUE(PutFile(m_sheet, "kept"));
+    m_boxes.QueueAnswer(EMessageResult::No);
+    ASSERT_EQ(m_doc->OpenDocumentFile(m_sheet), EOpen::Opened);
+    EXPECT_EQ(m_host.m_sheet.GetText(), "kept");
+    EXPECT_FALSE(m_doc->IsModified());
+    EXPECT_TRUE(Copy(m_sheet));
+    EXPECT_TRUE(m_doc->SaveModified());
+    EXPECT_FALSE(Copy(m_sheet));
+}
+
+TEST_F(Recovery, AnUnattendedCloseKeepsTheCopyAndTouchesNoOtherFile)
+{
+    ASSERT_TRUE(PutFile(m_sheet, "old"));
+    ASSERT_EQ(m_doc->OpenDocumentFile(m_sheet), EOpen::Opened);
+    TypeAtEnd("+1");
+    EXPECT_TRUE(m_doc->SaveModified(CVornyDoc::ECloseMode::Unattended));
+    EXPECT_EQ(m_boxes.Count(), 0u);
+    EXPECT_EQ(FileContent(m_sheet), "old");
+    EXPECT_EQ(Copy(m_sheet), "old+1");
+}
+
+TEST_F(Recovery, ALogThatCannotBeSavedMayBeLeftWithItsCopy)
+{
+    ASSERT_TRUE(PutFile(m_log, "\r\n"));
+    ASSERT_EQ(m_doc->OpenDocumentFile(m_log), EOpen::Opened);
+    TypeAtEnd("2*2\r\n4\r\n");
+    ASSERT_TRUE(QFile::remove(m_log));
+    ASSERT_TRUE(QDir().mkpath(m_log)); // a folder in the file's place
+    m_boxes.QueueAnswer(EMessageResult::Ok);
+    m_boxes.QueueAnswer(EMessageResult::Yes); // leave
+    EXPECT_TRUE(m_doc->SaveModified());
+    EXPECT_EQ(m_boxes.Count(), 2u);
+    EXPECT_EQ(Copy(m_log), "\r\n2*2\r\n4\r\n");
+    // At a signal nobody is asked.
+    m_boxes.Clear();
+    EXPECT_TRUE(m_doc->SaveModified(CVornyDoc::ECloseMode::Unattended));
+    EXPECT_EQ(m_boxes.Count(), 0u);
+    EXPECT_EQ(Copy(m_log), "\r\n2*2\r\n4\r\n");
+}
+
+TEST_F(Recovery, AnUntitledSheetTakesTheCopyOfAnEndedProgram)
+{
+    // No process has the number 2^31 - 2; a copy of this process is its own, never an orphan.
+    ASSERT_TRUE(PutFile(m_copies.Folder() + QStringLiteral("/無題.2147483646.recovery"), "7*6"));
+    ASSERT_TRUE(m_doc->FileNew());
+    ASSERT_EQ(m_boxes.Count(), 1u);
+    EXPECT_EQ(m_host.m_sheet.GetText(), "7*6");
+    EXPECT_TRUE(m_doc->IsModified());
+    EXPECT_EQ(Copy({}), "7*6"); // now this process's own
+    EXPECT_FALSE(QFile::exists(m_copies.Folder() + QStringLiteral("/無題.2147483646.recovery")));
+}
+
+TEST_F(Recovery, AFileChangedOnDiskOrCutAtANulIsOverwrittenOnlyWhenTheUserSaysSo)
+{
+    struct Row
+    {
+        const char* name;
+        std::string content;       // the file when it is opened
+        bool changeOnDisk;         // another program writes it after
+        std::size_t expectedBoxes; // at the open and at the save
+    };
+    const Row rows[] = {
+        {"changed by another program", "mine", true, 1},
+        {"cut at a NUL", std::string("mine\0theirs", 11), false, 2},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        for (const EMessageResult answer : {EMessageResult::No, EMessageResult::Yes}) {
+            ASSERT_TRUE(PutFile(m_sheet, row.content));
+            m_doc = NewDocument();
+            m_boxes.Clear();
+            ASSERT_EQ(m_doc->OpenDocumentFile(m_sheet), EOpen::Opened);
+            EXPECT_EQ(m_host.m_sheet.GetText(), "mine");
+            const std::string onDisk = row.changeOnDisk ? "theirs, and longer" : row.content;
+            if (row.changeOnDisk) {
+                ASSERT_TRUE(PutFile(m_sheet, onDisk));
+            }
+            TypeAtEnd("!");
+            m_boxes.QueueAnswer(answer);
+            const bool saved = m_doc->DoFileSave();
+            EXPECT_EQ(m_boxes.Count(), row.expectedBoxes);
+            EXPECT_EQ(m_boxes.Last().buttons, EMessageButtons::YesNo);
+            EXPECT_TRUE(m_boxes.Last().text.contains(m_sheet));
+            EXPECT_EQ(saved, answer == EMessageResult::Yes);
+            EXPECT_EQ(FileContent(m_sheet), saved ? "mine!" : onDisk);
+        }
+    }
+}
+
+} // namespace
