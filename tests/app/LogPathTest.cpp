@@ -125,6 +125,41 @@ TEST_F(LogPath, DirectoryTreesAreMadeFromTheFirstMissingFolder)
     EXPECT_FALSE(CreateDirectoryTree(Path(QStringLiteral("f/g/h"))));
 }
 
+TEST_F(LogPath, AConfiguredLogIsMadeWhereItCanBeAndOtherwiseNamesTheCause)
+{
+    ASSERT_TRUE(PutFile(Path(QStringLiteral("plain")), "x"));
+    ASSERT_TRUE(PutFile(Path(QStringLiteral("old.txt")), "kept"));
+    ASSERT_TRUE(QFile::link(Path(QStringLiteral("links/../target/log.txt")),
+                            Path(QStringLiteral("dangling.txt"))));
+    struct Row
+    {
+        const char* name;
+        QString path;
+        EFileError result;
+        QString made; // the file that now holds CR LF
+    };
+    const Row rows[] = {
+        {"in new folders", Path(QStringLiteral("new/er/log.txt")), EFileError::None,
+         Path(QStringLiteral("new/er/log.txt"))},
+        {"through a link to nothing yet", Path(QStringLiteral("dangling.txt")), EFileError::None,
+         Path(QStringLiteral("target/log.txt"))},
+        {"a file in a folder's place",
+         Path(QStringLiteral("plain/log.txt")),
+         EFileError::BadPath,
+         {}},
+        {"an existing file is left alone", Path(QStringLiteral("old.txt")), EFileError::None, {}},
+        {"no path", QString(), EFileError::BadPath, {}},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(EnsureLogFile(row.path), row.result) << row.name;
+        if (!row.made.isEmpty()) {
+            EXPECT_EQ(FileContent(row.made), "\r\n") << row.name;
+        }
+    }
+    EXPECT_TRUE(QFileInfo(Path(QStringLiteral("dangling.txt"))).isSymLink());
+    EXPECT_EQ(FileContent(Path(QStringLiteral("old.txt"))), "kept");
+}
+
 TEST(ModuleDirPath, JoinsTheProgramFolderAndTheName)
 {
     EXPECT_EQ(GetModuleDirPath(QStringLiteral("QUARN.chm"), QStringLiteral("/opt/b")),

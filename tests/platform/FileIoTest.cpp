@@ -1,7 +1,11 @@
 #include "FileIo.h"
 
+#include "DiskFaults.h"
+#include "PlainUser.h"
+
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -175,14 +179,95 @@ TEST_F(FileIo, LeavesAReadOnlyFileAsItIs)
     ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner));
     EXPECT_EQ(ReplaceFile(path, "new"), EFileError::AccessDenied);
     EXPECT_EQ(Content(path), "old");
-
-    // In a read-only folder, a writable file cannot be replaced either.
-    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
-    ASSERT_EQ(::chmod(QFile::encodeName(m_dir.path()).constData(), 0500), 0);
-    EXPECT_EQ(ReplaceFile(path, "new"), EFileError::AccessDenied);
-    ::chmod(QFile::encodeName(m_dir.path()).constData(), 0700);
-    EXPECT_EQ(Content(path), "old");
     EXPECT_EQ(Entries(), QStringList{QStringLiteral("ro.txt")});
+}
+
+// A file the user may write in a folder where he may not make one (a log beside an installed
+// program) is written in place, its old bytes backed up in the state folder meanwhile.
+TEST_F(FileIo, WritesAFileInPlaceWhereNoNewFileMayBeMade)
+{
+    const QString folder = Path(QStringLiteral("installed"));
+    const QString state = Path(QStringLiteral("state"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(QDir().mkpath(state));
+    const QString path = folder + QStringLiteral("/計算Log.txt");
+    const QString link = folder + QStringLiteral("/link.txt");
+    ASSERT_TRUE(Put(path, "old"));
+    ASSERT_TRUE(QFile::link(path, link));
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+    const QByteArray nativeState = QFile::encodeName(state);
+    ASSERT_EQ(::chown(QFile::encodeName(path).constData(), PlainUser(), PlainUser()), 0);
+    ASSERT_EQ(::chown(nativeState.constData(), PlainUser(), PlainUser()), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(m_dir.path()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+    qputenv("XDG_STATE_HOME", nativeState);
+    const QString backups = state + QStringLiteral("/Halsk/Brunovelt");
+    struct stat before
+    {
+    };
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &before), 0);
+
+    const bool passed = RunAsPlainUser([&] {
+        bool ok = true;
+        const auto check = [&ok](bool condition, const char* what) {
+            if (!condition)
+                std::fprintf(stderr, "failed: %s\n", what);
+            ok = ok && condition;
+        };
+        check(ReplaceFile(path, "new, and longer") == EFileError::None, "the save");
+        check(Content(path) == "new, and longer", "the new bytes");
+        check(ReplaceFile(link, "via the link") == EFileError::None, "the save through a link");
+        check(QFileInfo(link).isSymLink() && Content(path) == "via the link", "the link stays");
+        {
+            // A write that fails half-way puts the old bytes back.
+            const CFileSizeLimit limit(1024);
+            check(ReplaceFile(path, std::string(4096, 'x')) == EFileError::DiskFull, "disk full");
+        }
+        check(Content(path) == "via the link", "the old bytes back");
+        check(QDir(backups).entryList(QDir::Files).isEmpty(), "no backup left");
+        // Where no backup can be made either, nothing is written.
+        qputenv("XDG_STATE_HOME", QFile::encodeName(folder));
+        check(ReplaceFile(path, "new") == EFileError::AccessDenied, "no backup");
+        check(Content(path) == "via the link", "untouched without a backup");
+        return ok;
+    });
+    EXPECT_TRUE(passed);
+    struct stat after
+    {
+    };
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(Entries(folder),
+              (QStringList{QStringLiteral("link.txt"), QStringLiteral("計算Log.txt")}));
+    ::chmod(QFile::encodeName(folder).constData(), 0700);
+    qunsetenv("XDG_STATE_HOME");
+}
+
+TEST_F(FileIo, RemovesOnlyStaleTemporariesOfTheFile)
+{
+    const QString path = Path(QStringLiteral("計算Log.txt"));
+    ASSERT_TRUE(Put(path, "log"));
+    const QStringList names = {
+        QStringLiteral(".計算Log.txt.1a2b3c4d.tmp"), // stale: removed
+        QStringLiteral(".計算Log.txt.99.tmp"),       // stale: removed
+        QStringLiteral(".計算Log.txt.young.tmp"),    // not a name of ours
+        QStringLiteral(".other.txt.1a2b3c4d.tmp"),   // another file's
+        QStringLiteral(".計算Log.txt.abc.tmp.keep"),
+    };
+    for (const QString& name : names) {
+        ASSERT_TRUE(Put(Path(name), "part"));
+        QFile file(Path(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                     QFileDevice::FileModificationTime));
+    }
+    ASSERT_TRUE(Put(Path(QStringLiteral(".計算Log.txt.5e5e.tmp")), "a save under way"));
+    EXPECT_EQ(RemoveStaleTemporaries(path), 2);
+    EXPECT_EQ(Entries().size(), 5);
+    EXPECT_FALSE(QFile::exists(Path(names[0])));
+    EXPECT_TRUE(QFile::exists(Path(QStringLiteral(".計算Log.txt.5e5e.tmp"))));
 }
 
 // ---------------------------------------------------------------------------------------------
