@@ -811,15 +811,6 @@ TEST_F(SettingsFile, AFullDiskLeavesTheFileAsItWas)
     const std::vector<WriteOutcome> outcomes = FillWithWrites(store, path, 40);
     CheckOutcomes(outcomes, false);
     EXPECT_EQ(store.GetString("Font", "FaceName", ""), "FIXEDSYS");
-
-    // A batch too large for what is left: none of it, and the file whole.
-    const QByteArray before = FileBytes(path);
-    const std::string large(16384, 'b');
-    const SettingsValue values[] = {{"Font", "FaceName", std::string_view(large)},
-                                    {"Font", "Size", 12}};
-    EXPECT_FALSE(store.WriteValues(values));
-    EXPECT_EQ(store.LastWriteFailure().cause, EFileError::DiskFull);
-    EXPECT_EQ(FileBytes(path), before);
 }
 
 // ---------------------------------------------------------------------------------------------
