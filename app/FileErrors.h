@@ -1,14 +1,10 @@
 #pragma once
 
-#include "FileIo.h"
+#include "FileErrorMessage.h"
 
 #include <QString>
 
 enum class EDocumentOperation { Open, Save };
-
-// The message for a file error of cause `error` on the file at `path` (the path in the place of
-// "%1"). A cause that is no file error (None, TooLarge) gets the generic file message.
-QString FileErrorMessage(EFileError error, const QString& path);
 
 // The message for a failure of `operation` that is not a file error.
 QString DocumentFailureMessage(EDocumentOperation operation);

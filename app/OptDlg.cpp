@@ -4,6 +4,7 @@
 #include "ISettingsStore.h"
 #include "LogPath.h"
 #include "MessageBox.h"
+#include "SettingsWriteFailure.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -15,6 +16,7 @@
 #include <QPushButton>
 
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -125,6 +127,8 @@ void COptDlg::accept()
         return;
     }
     UpdateData(true);
+    if (m_commit && !m_commit())
+        return;
     QDialog::accept();
 }
 
@@ -176,10 +180,14 @@ bool RunOptionsCommand(ISettingsStore& store, const std::function<QString()>& de
     dialog.m_bAutoSave = store.GetInt("System", "Log", 1);
     dialog.m_strDefaultLogFile = defaultLogPath();
     dialog.m_strLogFile = ReadLogFileSetting(store, dialog.m_strDefaultLogFile);
-    if (dialog.exec() != QDialog::Accepted)
+    dialog.SetCommit([&] {
+        const std::string logFile = QStringToCp932(dialog.m_strLogFile);
+        const SettingsValue values[] = {{"System", "Log", dialog.m_bAutoSave},
+                                        {"System", "LogFile", std::string_view(logFile)}};
+        if (store.WriteValues(values))
+            return true;
+        ReportSettingsWriteFailure(&dialog, store);
         return false;
-    const bool logWritten = store.WriteInt("System", "Log", dialog.m_bAutoSave);
-    const bool fileWritten =
-        store.WriteString("System", "LogFile", QStringToCp932(dialog.m_strLogFile));
-    return logWritten && fileWritten;
+    });
+    return dialog.exec() == QDialog::Accepted;
 }

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 class ISettingsStore;
 class QCheckBox;
@@ -38,6 +39,8 @@ public:
 
     int exec() override;
     void accept() override;
+    // Called by OK once the members hold the controls' values; false keeps the dialog open.
+    void SetCommit(std::function<bool()> commit) { m_commit = std::move(commit); }
 
     QCheckBox* AutoSaveCheck() const { return m_autoSave; }
     QLabel* FileLabel() const { return m_fileLabel; }
@@ -60,6 +63,7 @@ private:
     QPushButton* m_browse;
     QPushButton* m_ok;
     QPushButton* m_cancel;
+    std::function<bool()> m_commit;
 };
 
 // Sets up the chooser of the log file: titled "計算結果保存ﾌｧｲﾙ名", the name "*.txt" to start
@@ -76,6 +80,7 @@ LogFileDialogHook SetLogFileDialogHook(LogFileDialogHook hook);
 // The options command: fills the dialog from "System"/"Log" (default 1) and "System"/"LogFile"
 // (default: `defaultLogPath()`, called every time, as it creates the default log file when it
 // is missing), shows it over `owner` and, on OK, writes both values as they stand, changed or
-// not. Cancel writes nothing. True when the user confirmed and both values were written.
+// not, in one write; when that fails the user is told why and the dialog stays open. Cancel
+// writes nothing. True when the user confirmed and both values were written.
 bool RunOptionsCommand(ISettingsStore& store, const std::function<QString()>& defaultLogPath,
                        QWidget* owner);

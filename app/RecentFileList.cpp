@@ -3,8 +3,10 @@
 #include "DataExchange.h"
 #include "FileIo.h"
 #include "ISettingsStore.h"
+#include "SettingsWriteFailure.h"
 
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -35,12 +37,25 @@ void CRecentFileList::ReadList()
 
 bool CRecentFileList::WriteList() const
 {
-    bool ok = true;
+    std::vector<std::string> names, texts;
     for (std::size_t i = 0; i < m_size; ++i) {
-        const std::string value = i < m_entries.size() ? QStringToCp932(m_entries[i]) : "";
-        ok = m_store.WriteString(kSection, EntryName(i), value) && ok;
+        names.push_back(EntryName(i));
+        texts.push_back(i < m_entries.size() ? QStringToCp932(m_entries[i]) : "");
     }
-    return ok;
+    std::vector<SettingsValue> values;
+    for (std::size_t i = 0; i < m_size; ++i)
+        values.push_back({kSection, names[i], std::string_view(texts[i])});
+    return m_store.WriteValues(values);
+}
+
+void CRecentFileList::SaveList()
+{
+    // The list is written at every open of another file, and losing it loses no work: one box
+    // when writing starts to fail, and none for the failures after it until a write succeeds.
+    const bool written = WriteList();
+    if (!written && !m_bFailureShown)
+        ReportSettingsWriteFailure(nullptr, m_store);
+    m_bFailureShown = !written;
 }
 
 void CRecentFileList::Add(const QString& path)
@@ -55,7 +70,7 @@ void CRecentFileList::Add(const QString& path)
     if (entries == m_entries)
         return; // reopening the latest file, as every start with the log does
     m_entries = std::move(entries);
-    WriteList();
+    SaveList();
     Changed();
 }
 
@@ -64,7 +79,7 @@ void CRecentFileList::Remove(std::size_t index)
     if (index >= m_entries.size())
         return;
     m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(index));
-    WriteList();
+    SaveList();
     Changed();
 }
 

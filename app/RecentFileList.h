@@ -10,7 +10,8 @@ class ISettingsStore;
 
 // The recently used documents, most recent first, kept in the settings store as
 // "Recent File List"/"File1" to "File<size>". Every change is written to the store at once, so a
-// list survives a program that does not end normally.
+// list survives a program that does not end normally; the first of a row of failed writes is
+// shown in a box.
 class CRecentFileList
 {
 public:
@@ -20,7 +21,7 @@ public:
 
     // Replaces the entries by those in the store (empty values are skipped).
     void ReadList();
-    // Writes every entry; vacant places are written empty. False when a write failed.
+    // Writes every entry in one write; vacant places are written empty. False when it failed.
     bool WriteList() const;
 
     // Puts `path` at the front; an entry naming the same file (SameFilePath) is moved there,
@@ -37,9 +38,12 @@ public:
 
 private:
     void Changed();
+    // WriteList, telling the user of the first failure in a row.
+    void SaveList();
 
     ISettingsStore& m_store;
     std::size_t m_size;
     std::vector<QString> m_entries;
     std::function<void()> m_onChange;
+    bool m_bFailureShown = false;
 };

@@ -24,9 +24,11 @@
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
 
 namespace {
@@ -539,16 +541,16 @@ private:
 // ---------------------------------------------------------------------------------------------
 // The file.
 
-enum class EReadResult { Read, Missing, Failed };
-
-EReadResult ReadSettingsFile(const QString& path, QByteArray& data)
+// The file's bytes; a missing file reads as empty (None). Any other failure is its cause.
+EFileError ReadSettingsFile(const QString& path, QByteArray& data)
 {
     std::string bytes;
-    switch (ReadWholeFile(path, bytes, kMaxFileSize)) {
-    case EFileError::None: data = QByteArray::fromStdString(bytes); return EReadResult::Read;
+    const EFileError error = ReadWholeFile(path, bytes, kMaxFileSize);
+    switch (error) {
+    case EFileError::None: data = QByteArray::fromStdString(bytes); return error;
     case EFileError::NotFound:
-    case EFileError::BadPath: return EReadResult::Missing;
-    default: return EReadResult::Failed;
+    case EFileError::BadPath: return EFileError::None;
+    default: return error;
     }
 }
 
@@ -602,7 +604,7 @@ std::optional<QString> ReadValue(const QString& fileName, std::string_view secti
                                  std::string_view name)
 {
     QByteArray data;
-    if (ReadSettingsFile(fileName, data) != EReadResult::Read)
+    if (ReadSettingsFile(fileName, data) != EFileError::None || data.isEmpty())
         return std::nullopt;
     const CIniText ini(data);
     const QByteArray* raw = ini.Find(FromCp932(section), FromCp932(name));
@@ -611,29 +613,39 @@ std::optional<QString> ReadValue(const QString& fileName, std::string_view secti
     return UnescapeValue(*raw);
 }
 
-bool WriteValue(const QString& fileName, std::string_view section, std::string_view name,
-                const QString& value)
+// A value's text as the INI file and the registry take it.
+QString ValueText(const SettingsValue& value)
+{
+    if (const int* number = std::get_if<int>(&value.value))
+        return QString::number(*number);
+    return FromCp932(std::get<std::string_view>(value.value));
+}
+
+// Reads the file once, changes every value and replaces the whole file once, so the values go
+// in together or not at all.
+EFileError WriteValues(const QString& fileName, std::span<const SettingsValue> values)
 {
     if (fileName.isEmpty())
-        return false;
+        return EFileError::BadPath;
     const QString path = ResolveFileLinks(fileName);
     const QString folder = QFileInfo(path).absolutePath();
+    errno = 0;
     if (!QDir().mkpath(folder))
-        return false;
+        return errno != 0 ? FileErrorFromErrno(errno) : EFileError::AccessDenied;
     const CFolderLock lock(folder);
     QByteArray data;
     // A file that is there but cannot be read would be lost by writing a new one in its place.
-    if (ReadSettingsFile(path, data) == EReadResult::Failed)
-        return false;
+    if (const EFileError read = ReadSettingsFile(path, data); read != EFileError::None)
+        return read;
     CIniText ini(data);
-    ini.Set(FromCp932(section), FromCp932(name), EscapeValue(value));
+    for (const SettingsValue& value : values)
+        ini.Set(FromCp932(value.section), FromCp932(value.name), EscapeValue(ValueText(value)));
     const QByteArray content = ini.ToBytes();
-    // Replacing the file waits for the disk; a value written as it already stands costs nothing.
+    // Replacing the file waits for the disk; values written as they already stand cost nothing.
     if (content == data)
-        return true;
-    return ReplaceFile(path, std::string_view(content.constData(),
-                                              static_cast<std::size_t>(content.size()))) ==
-           EFileError::None;
+        return EFileError::None;
+    return ReplaceFile(
+        path, std::string_view(content.constData(), static_cast<std::size_t>(content.size())));
 }
 
 #ifdef Q_OS_WIN
@@ -653,13 +665,19 @@ std::optional<QString> ReadRegistry(std::string_view section, std::string_view n
     return value.toString();
 }
 
-bool WriteRegistry(std::string_view section, std::string_view name, const QVariant& value)
+EFileError WriteRegistry(std::span<const SettingsValue> values)
 {
     QSettings registry(QSettings::NativeFormat, QSettings::UserScope,
                        QLatin1StringView(kOrganisation), QLatin1StringView(kApplication));
-    registry.setValue(RegistryKey(section, name), value);
+    for (const SettingsValue& value : values) {
+        const QString key = RegistryKey(value.section, value.name);
+        if (const int* number = std::get_if<int>(&value.value))
+            registry.setValue(key, *number);
+        else
+            registry.setValue(key, ValueText(value));
+    }
     registry.sync();
-    return registry.status() == QSettings::NoError;
+    return registry.status() == QSettings::NoError ? EFileError::None : EFileError::AccessDenied;
 }
 
 #endif
@@ -710,19 +728,36 @@ std::string CSettingsStore::GetString(std::string_view section, std::string_view
 
 bool CSettingsStore::WriteInt(std::string_view section, std::string_view name, int value)
 {
-#ifdef Q_OS_WIN
-    if (m_fileName.isEmpty())
-        return WriteRegistry(section, name, value);
-#endif
-    return WriteValue(m_fileName, section, name, QString::number(value));
+    const SettingsValue values[] = {{section, name, value}};
+    return WriteValues(values);
 }
 
 bool CSettingsStore::WriteString(std::string_view section, std::string_view name,
                                  std::string_view value)
 {
+    const SettingsValue values[] = {{section, name, value}};
+    return WriteValues(values);
+}
+
+bool CSettingsStore::WriteValues(std::span<const SettingsValue> values)
+{
+    EFileError error = EFileError::None;
 #ifdef Q_OS_WIN
     if (m_fileName.isEmpty())
-        return WriteRegistry(section, name, FromCp932(value));
+        error = WriteRegistry(values);
+    else
 #endif
-    return WriteValue(m_fileName, section, name, FromCp932(value));
+        error = ::WriteValues(m_fileName, values);
+    if (error == EFileError::None)
+        return true;
+    m_lastFailure = {Location().toStdString(), error};
+    return false;
+}
+
+QString CSettingsStore::Location() const
+{
+    if (m_fileName.isEmpty())
+        return QStringLiteral("HKEY_CURRENT_USER\\Software\\%1\\%2")
+            .arg(QLatin1StringView(kOrganisation), QLatin1StringView(kApplication));
+    return QDir::toNativeSeparators(m_fileName);
 }

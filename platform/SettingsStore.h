@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileIo.h"
 #include "ISettingsStore.h"
 
 #include <QString>
@@ -14,7 +15,8 @@
 // Nothing is cached: every read looks at the store as it is at that moment, so a change by
 // another process shows at once. A write reads the file, changes the one value and replaces the
 // whole file through a new file in the same folder that is renamed over it only once it is
-// complete on disk; a full disk or any other failure leaves the old file as it was.
+// complete on disk; a full disk or any other failure leaves the old file as it was. WriteValues
+// changes several values in one such replace.
 class CSettingsStore final : public ISettingsStore
 {
 public:
@@ -33,10 +35,15 @@ public:
     bool WriteInt(std::string_view section, std::string_view name, int value) override;
     bool WriteString(std::string_view section, std::string_view name,
                      std::string_view value) override;
+    bool WriteValues(std::span<const SettingsValue> values) override;
+    SettingsWriteFailure LastWriteFailure() const override { return m_lastFailure; }
 
 private:
+    // The file's path in the platform's form, or the registry key, for messages.
+    QString Location() const;
     // The stored text of a value; none when it is absent.
     std::optional<QString> ReadText(std::string_view section, std::string_view name) const;
 
     QString m_fileName;
+    SettingsWriteFailure m_lastFailure;
 };

@@ -189,11 +189,21 @@ QString BytesToDoc(std::string_view bytes)
     return text;
 }
 
+// ASCII that goes in as it stands: no line break, and no NUL, which ends the text of a file.
 bool IsPlainAscii(QStringView text)
 {
     return std::all_of(text.begin(), text.end(), [](QChar c) {
-        return c.unicode() < 0x80 && c.unicode() != u'\r' && c.unicode() != u'\n';
+        return c.unicode() < 0x80 && c.unicode() != u'\r' && c.unicode() != u'\n' &&
+               c.unicode() != u'\0';
     });
+}
+
+// A NUL would end the sheet where a file is read back; it goes in as '?', as a character the
+// code page lacks does.
+std::string WithoutNul(std::string bytes)
+{
+    std::replace(bytes.begin(), bytes.end(), '\0', '?');
+    return bytes;
 }
 
 // What a line's text becomes when its bytes are read back.
@@ -204,8 +214,8 @@ QString CanonicalLine(const QString& text)
     return BytesToDoc(Cp932SteadyBytes(DocToBytes(text)));
 }
 
-// Text from outside (keys, input methods, the clipboard, drops) as bytes: characters the code
-// page lacks become '?', and CR LF, LF and CR each become CR LF.
+// Text from outside (keys, input methods, the clipboard, drops) as bytes: NUL and characters the
+// code page lacks become '?', and CR LF, LF and CR each become CR LF.
 std::string ForeignTextToBytes(QStringView text)
 {
     const std::string raw = Utf16ToCp932(Units(text));
@@ -220,7 +230,7 @@ std::string ForeignTextToBytes(QStringView text)
             bytes.push_back(raw[i]);
         }
     }
-    return Cp932SteadyBytes(std::move(bytes));
+    return Cp932SteadyBytes(WithoutNul(std::move(bytes)));
 }
 
 QString ForeignTextToDoc(QStringView text)
@@ -836,7 +846,8 @@ void CSheetEdit::insertFromMimeData(const QMimeData* source)
     std::string bytes;
     if (source->hasFormat(kBytesMimeType)) {
         const QByteArray exact = source->data(kBytesMimeType);
-        bytes.assign(exact.constData(), static_cast<std::size_t>(exact.size()));
+        // NUL is never a trail byte, so it can be swapped without splitting a character.
+        bytes = WithoutNul(std::string(exact.constData(), static_cast<std::size_t>(exact.size())));
     } else if (source->hasText()) {
         bytes = ForeignTextToBytes(source->text());
     }

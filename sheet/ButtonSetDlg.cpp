@@ -3,12 +3,15 @@
 #include "Cp932Codec.h"
 #include "DataExchange.h"
 #include "DialogUnits.h"
+#include "SettingsWriteFailure.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -83,9 +86,20 @@ void CButtonSetDlg::accept()
 {
     CDataExchange fromControls(true);
     DoDataExchange(fromControls);
-    for (int n = 0; n < kButtons; ++n)
-        m_store.WriteString("PButton", std::to_string(n + 1), ToCp932(m_strContent[n]));
-    for (int n = 0; n < kButtons; ++n)
-        m_store.WriteString("PButtonTitle", std::to_string(n + 1), ToCp932(m_strTitle[n]));
+    static constexpr std::string_view kNames[kButtons] = {"1", "2", "3", "4", "5"};
+    std::string contents[kButtons], titles[kButtons];
+    std::vector<SettingsValue> values;
+    for (int n = 0; n < kButtons; ++n) {
+        contents[n] = ToCp932(m_strContent[n]);
+        values.push_back({"PButton", kNames[n], std::string_view(contents[n])});
+    }
+    for (int n = 0; n < kButtons; ++n) {
+        titles[n] = ToCp932(m_strTitle[n]);
+        values.push_back({"PButtonTitle", kNames[n], std::string_view(titles[n])});
+    }
+    if (!m_store.WriteValues(values)) {
+        ReportSettingsWriteFailure(this, m_store); // the user may try again or cancel
+        return;
+    }
     QDialog::accept();
 }

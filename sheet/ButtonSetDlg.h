@@ -9,7 +9,8 @@ class CDataExchange;
 class QLineEdit;
 
 // "Pボタン設定": the contents and captions of the template buttons P1 to P5. Reads the store when
-// it opens; OK writes all ten values, empty ones included.
+// it opens; OK writes all ten values, empty ones included, in one write. When that fails the
+// user is told why and the dialog stays open.
 class CButtonSetDlg : public QDialog
 {
     Q_OBJECT

@@ -11,9 +11,9 @@ bool ReadCommaOption(const ISettingsStore& store)
     return store.GetInt("View", "Comma", 0) != 0;
 }
 
-void WriteCommaOption(ISettingsStore& store, bool comma)
+bool WriteCommaOption(ISettingsStore& store, bool comma)
 {
-    store.WriteInt("View", "Comma", comma ? 1 : 0);
+    return store.WriteInt("View", "Comma", comma ? 1 : 0);
 }
 
 SheetFontSettings ReadSheetFont(const ISettingsStore& store)
@@ -30,12 +30,14 @@ SheetFontSettings ReadSheetFont(const ISettingsStore& store)
 
 bool WriteSheetFont(ISettingsStore& store, const SheetFontSettings& font)
 {
-    bool ok = store.WriteString("Font", "FaceName", font.faceName);
-    ok = store.WriteInt("Font", "Size", font.size) && ok;
-    ok = store.WriteInt("Font", "Weight", font.weight) && ok;
-    ok = store.WriteInt("Font", "Italic", font.italic ? 1 : 0) && ok;
-    ok = store.WriteInt("Font", "Underline", font.underline ? 1 : 0) && ok;
-    return ok;
+    const SettingsValue values[] = {
+        {"Font", "FaceName", std::string_view(font.faceName)},
+        {"Font", "Size", font.size},
+        {"Font", "Weight", font.weight},
+        {"Font", "Italic", font.italic ? 1 : 0},
+        {"Font", "Underline", font.underline ? 1 : 0},
+    };
+    return store.WriteValues(values);
 }
 
 int ReadTabWidth(const ISettingsStore& store)

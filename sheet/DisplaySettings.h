@@ -17,11 +17,12 @@ struct SheetFontSettings
 };
 
 bool ReadCommaOption(const ISettingsStore& store);
-void WriteCommaOption(ISettingsStore& store, bool comma);
+// False when it could not be written.
+bool WriteCommaOption(ISettingsStore& store, bool comma);
 
 // Italic and underline count when the low byte of their value is not zero.
 SheetFontSettings ReadSheetFont(const ISettingsStore& store);
-// False when any value could not be written.
+// The five values in one write: false, with none of them written, when it failed.
 bool WriteSheetFont(ISettingsStore& store, const SheetFontSettings& font);
 
 // Tab stops every this many average character widths; values below 1, which the program never

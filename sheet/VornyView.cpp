@@ -12,6 +12,7 @@
 #include "MessageBox.h"
 #include "ParamDlg.h"
 #include "SelfTestMessage.h"
+#include "SettingsWriteFailure.h"
 #include "SheetEdit.h"
 #include "TemplateText.h"
 
@@ -70,7 +71,9 @@ CVornyView::CVornyView(ISettingsStore& store, QWidget* parent)
 
 CVornyView::~CVornyView()
 {
-    WriteCommaOption(m_store, m_bComma);
+    // The window is going away: only a choice that the store does not hold is worth a word.
+    if (!WriteCommaOption(m_store, m_bComma) && ReadCommaOption(m_store) != m_bComma)
+        ReportSettingsWriteFailure(nullptr, m_store);
 }
 
 void CVornyView::CreateKeypad()
@@ -165,6 +168,9 @@ void CVornyView::OnKeypad(int id)
 void CVornyView::OnViewComma()
 {
     m_bComma = !m_bComma; // answers already in the sheet keep their form
+    // Written at once as well, so that a failure shows while the user can still act on it.
+    if (!WriteCommaOption(m_store, m_bComma))
+        ReportSettingsWriteFailure(window(), m_store);
 }
 
 void CVornyView::ApplyFont()
@@ -182,13 +188,22 @@ void CVornyView::ApplyTabStops()
 
 void CVornyView::OnViewFont()
 {
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, m_font, this);
-    if (ok) {
+    QFont shown = m_font;
+    for (;;) {
+        bool ok = false;
+        const QFont chosen = QFontDialog::getFont(&ok, shown, this);
+        if (!ok)
+            break;
+        if (!WriteSheetFont(m_store, ToStoredFont(LogFontFromFont(chosen)))) {
+            // The dialog comes back with the choice, to try again or to cancel.
+            ReportSettingsWriteFailure(window(), m_store);
+            shown = chosen;
+            continue;
+        }
         m_font = chosen;
         m_edit->setFont(m_font);
-        WriteSheetFont(m_store, ToStoredFont(LogFontFromFont(chosen)));
         ApplyTabStops(); // the document has this one view, which now shows the font
+        break;
     }
     m_edit->Focus();
 }

@@ -31,7 +31,7 @@ class CVornyView : public QWidget
 
 public:
     explicit CVornyView(ISettingsStore& store, QWidget* parent = nullptr);
-    ~CVornyView() override; // writes the comma option back
+    ~CVornyView() override; // writes the comma option back; a failure that loses it is shown
 
     CSheetEdit& Sheet() { return *m_edit; }
     // The form's size in pixels (372 x 190 dialog units).
@@ -42,7 +42,7 @@ public:
 
     void OnEnter();
     void OnKeypad(int id);
-    void OnViewComma();
+    void OnViewComma(); // also writes the option, so that a failed write shows at once
     bool IsCommaOn() const { return m_bComma; }
     void OnViewFont();
     void OnButtonSettings();

@@ -2,6 +2,7 @@
 
 #include "Cp932Codec.h"
 #include "DialogUnits.h"
+#include "FileIo.h"
 #include "MemorySettingsStore.h"
 #include "MessageBox.h"
 #include "OptDlg.h"
@@ -131,11 +132,11 @@ TEST_F(OptionsCommand, OkWithoutChangeWritesBothValues)
     EXPECT_TRUE(Run([](COptDlg& dialog) { dialog.OkButton()->click(); }));
     EXPECT_EQ(store.Value("System", "Log"), "1");
     EXPECT_EQ(store.Value("System", "LogFile"), Sjis(kDefaultPath.toStdString()));
-    EXPECT_EQ(store.WriteCount(), 2u);
+    EXPECT_EQ(store.WriteCount(), 1u); // both in one write
 
     // And again when the store already holds them.
     EXPECT_TRUE(Run([](COptDlg& dialog) { dialog.OkButton()->click(); }));
-    EXPECT_EQ(store.WriteCount(), 4u);
+    EXPECT_EQ(store.WriteCount(), 2u);
 }
 
 TEST_F(OptionsCommand, OkStoresTheNameAsTyped)
@@ -216,11 +217,29 @@ TEST_F(OptionsCommand, ADefaultTheCodePageCannotHoldIsStillTheDefault)
     EXPECT_EQ(shown, accented);
 }
 
-TEST_F(OptionsCommand, AFailedWriteIsReported)
+// A failed write is shown with its cause and keeps the dialog open with what was typed, so
+// that OK can be tried again; nothing is half written meanwhile.
+TEST_F(OptionsCommand, AFailedWriteIsShownAndTheDialogStaysOpen)
 {
+    CMessageBoxRecorder boxes;
     store.SetFailWrites(true);
-    EXPECT_FALSE(Run([](COptDlg& dialog) { dialog.OkButton()->click(); }));
-    EXPECT_TRUE(store.AllValues().empty());
+    store.SetFailureCause(EFileError::DiskFull);
+    bool stayedOpen = false;
+    EXPECT_TRUE(Run([&](COptDlg& dialog) {
+        dialog.AutoSaveCheck()->setChecked(false);
+        dialog.FileEdit()->setText(QStringLiteral("/tmp/typed.txt"));
+        dialog.OkButton()->click();
+        stayedOpen = dialog.isVisible() && dialog.result() != QDialog::Accepted;
+        EXPECT_TRUE(store.AllValues().empty());
+        store.SetFailWrites(false);
+        dialog.OkButton()->click();
+    }));
+    EXPECT_TRUE(stayedOpen);
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Last().text,
+              QStringLiteral("memory へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。"));
+    EXPECT_EQ(store.Value("System", "Log"), "0");
+    EXPECT_EQ(store.Value("System", "LogFile"), "/tmp/typed.txt");
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -623,6 +623,25 @@ TEST(RecentFileList, SkipsWhatTheStoreCannotHold)
     EXPECT_EQ(changes, 2);
 }
 
+// The list is written at every open: of a row of failed writes only the first shows a box.
+TEST(RecentFileList, ShowsTheFirstOfARowOfFailedWrites)
+{
+    CMemorySettingsStore store;
+    CRecentFileList list(store);
+    CMessageBoxRecorder boxes;
+    store.SetFailWrites(true);
+    list.Add(QStringLiteral("/tmp/a.txt"));
+    list.Add(QStringLiteral("/tmp/b.txt"));
+    list.Remove(0);
+    EXPECT_EQ(boxes.Count(), 1u);
+    EXPECT_TRUE(boxes.Last().text.startsWith(QStringLiteral("memory ")));
+    store.SetFailWrites(false);
+    list.Add(QStringLiteral("/tmp/c.txt"));
+    store.SetFailWrites(true);
+    list.Add(QStringLiteral("/tmp/d.txt"));
+    EXPECT_EQ(boxes.Count(), 2u);
+}
+
 // ---------------------------------------------------------------------------------------------
 // The file-error messages.
 

@@ -4,6 +4,8 @@
 #include "DataExchange.h"
 #include "DiskFaults.h"
 #include "MemorySettingsStore.h"
+#include "SettingsWriteFailure.h"
+#include "Unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -254,6 +256,20 @@ TYPED_TEST(SettingsStoreContract, AWriteReplacesOnlyItsValue)
     ASSERT_TRUE(store.WriteString("Font", "FaceName", Sjis("ＭＳ Ｐゴシック")));
     EXPECT_EQ(store.GetString("Font", "FaceName", ""), Sjis("ＭＳ Ｐゴシック"));
     EXPECT_EQ(store.GetInt("Font", "Size", 0), 16);
+    EXPECT_EQ(store.GetInt("View", "Comma", 0), 1);
+}
+
+TYPED_TEST(SettingsStoreContract, ABatchWritesEveryValueAndKeepsTheRest)
+{
+    ISettingsStore& store = this->Store();
+    ASSERT_TRUE(store.WriteInt("View", "Comma", 1));
+    const std::string face = Sjis("ＭＳ ゴシック");
+    const SettingsValue values[] = {
+        {"Font", "FaceName", std::string_view(face)}, {"Font", "Size", -16}, {"Font", "Italic", 0}};
+    ASSERT_TRUE(store.WriteValues(values));
+    EXPECT_EQ(store.GetString("Font", "FaceName", ""), face);
+    EXPECT_EQ(store.GetInt("Font", "Size", 0), -16);
+    EXPECT_EQ(store.GetInt("Font", "Italic", 9), 0);
     EXPECT_EQ(store.GetInt("View", "Comma", 0), 1);
 }
 
@@ -584,6 +600,71 @@ TEST_F(SettingsFile, FailsInAReadOnlyFolder)
     ::chmod(QFile::encodeName(Folder()).constData(), 0755);
     EXPECT_EQ(FileBytes(Path()), before);
     EXPECT_EQ(store.GetInt("System", "Log", 0), 1);
+}
+
+// A failed write tells where and why, in the words of the file-error messages.
+TEST_F(SettingsFile, AFailedWriteNamesTheFileAndItsCause)
+{
+    const QString native = QDir::toNativeSeparators(Path());
+    CSettingsStore store(Path());
+    ASSERT_TRUE(store.WriteInt("System", "Log", 1));
+    const QByteArray before = FileBytes(Path());
+
+    // A read-only folder, for a user who is not root.
+    ASSERT_TRUE(QFile::setPermissions(
+        m_folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                             QFileDevice::ReadOther | QFileDevice::ExeOther));
+    ASSERT_EQ(::chmod(QFile::encodeName(Folder()).constData(), 0555), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(Path()).constData(), 0644), 0);
+    const int cause = RunUnprivileged([&] {
+        CSettingsStore child(Path());
+        const SettingsValue values[] = {{"System", "Log", 0}, {"System", "LogFile", "x"}};
+        if (child.WriteValues(values))
+            return 0;
+        const SettingsWriteFailure failure = child.LastWriteFailure();
+        return failure.location == native.toStdString() ? static_cast<int>(failure.cause) : 99;
+    });
+    ::chmod(QFile::encodeName(Folder()).constData(), 0755);
+    EXPECT_EQ(cause, static_cast<int>(EFileError::AccessDenied));
+    EXPECT_EQ(FileBytes(Path()), before);
+
+    // A folder where the file should be.
+    CSettingsStore folderInPlace(Scratch(QStringLiteral("dir.conf")));
+    ASSERT_TRUE(QDir().mkpath(Scratch(QStringLiteral("dir.conf"))));
+    EXPECT_FALSE(folderInPlace.WriteInt("View", "Comma", 1));
+    EXPECT_EQ(SettingsWriteFailureMessage(folderInPlace.LastWriteFailure()),
+              QStringLiteral("%1 へのｱｸｾｽは拒否されました。")
+                  .arg(QDir::toNativeSeparators(Scratch(QStringLiteral("dir.conf")))));
+}
+
+// The ten template values go in one replace: past the file size limit, as on a full disk, none
+// of them is written and the old file stays whole.
+TEST_F(SettingsFile, ABatchThatDoesNotFitLeavesTheOldFileWhole)
+{
+    CSettingsStore store(Path());
+    const std::string names[] = {"1", "2", "3", "4", "5"};
+    const std::string oldText(100, 'o'), newText(2000, 'n');
+    const auto batch = [&](const std::string& text) {
+        std::vector<SettingsValue> values;
+        for (const std::string& name : names) {
+            values.push_back({"PButton", name, std::string_view(text)});
+            values.push_back({"PButtonTitle", name, std::string_view(text)});
+        }
+        return values;
+    };
+    ASSERT_TRUE(store.WriteValues(batch(oldText)));
+    const QByteArray before = FileBytes(Path());
+    {
+        const CFileSizeLimit limit(static_cast<rlim_t>(before.size()) + 4096);
+        if (!limit.Active())
+            GTEST_SKIP() << "no file size limit here";
+        EXPECT_FALSE(store.WriteValues(batch(newText)));
+    }
+    EXPECT_EQ(store.LastWriteFailure().cause, EFileError::DiskFull);
+    EXPECT_EQ(FileBytes(Path()), before);
+    EXPECT_EQ(FolderEntries(Folder()), QStringList{QStringLiteral("Brunovelt.conf")});
+    for (const std::string& name : names)
+        EXPECT_EQ(store.GetString("PButtonTitle", name, ""), oldText);
 }
 
 TEST_F(SettingsFile, WritersAtTheSameTimeKeepEachOthersValues)

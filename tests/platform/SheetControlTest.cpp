@@ -771,6 +771,31 @@ TEST_F(SheetEditTest, DropIsEncoded)
     EXPECT_EQ(edit->GetText(), "?x");
 }
 
+// A NUL from outside would cut the sheet where its file is read back: it enters as '?'.
+TEST_F(SheetEditTest, NulFromOutsideEntersAsQuestionMark)
+{
+    const QString withNul = QString::fromUtf16(u"1\u00002", 3);
+    Load("", 0);
+    Key(Qt::Key_unknown, QString(QChar(u'\0')));
+    Commit(withNul);
+    QGuiApplication::clipboard()->setText(withNul);
+    edit->Paste();
+    auto* exact = new QMimeData;
+    exact->setData(CSheetEdit::kBytesMimeType, QByteArray("3\0\x82\xa0", 4));
+    QGuiApplication::clipboard()->setMimeData(exact);
+    edit->Paste();
+    EXPECT_EQ(edit->GetText(), "?1?21?23?" + Sjis("あ"));
+
+    Load("", 0);
+    QMimeData dropped;
+    dropped.setText(withNul);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(edit->viewport(), &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(edit->viewport(), &drop);
+    EXPECT_EQ(edit->GetText(), "1?2");
+}
+
 TEST_F(SheetEditTest, TypingAfterAStrayLeadByteJoinsIt)
 {
     Load("\x81", 1);

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <map>
+#include <span>
+#include <variant>
 
 namespace {
 
@@ -103,6 +105,16 @@ public:
         values[Key(s, n)] = v;
         return true;
     }
+    bool WriteValues(std::span<const SettingsValue> batch) override
+    {
+        for (const SettingsValue& v : batch) {
+            const int* number = std::get_if<int>(&v.value);
+            values[Key(v.section, v.name)] =
+                number ? std::to_string(*number) : std::string(std::get<std::string_view>(v.value));
+        }
+        return true;
+    }
+    SettingsWriteFailure LastWriteFailure() const override { return {}; }
     static std::string Key(std::string_view s, std::string_view n)
     {
         return std::string(s) + "/" + std::string(n);

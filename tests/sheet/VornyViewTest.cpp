@@ -1,6 +1,7 @@
 #include "ButtonSetDlg.h"
 #include "CommandIds.h"
 #include "DialogUnits.h"
+#include "FileIo.h"
 #include "FontResolver.h"
 #include "Cp932Codec.h"
 #include "Keypad.h"
@@ -261,6 +262,62 @@ TEST_F(ViewTest, CommaOptionChangesOnlyLaterAnswersAndIsWrittenBack)
     view->OnCommand(ID_VIEW_COMMA);
     view.reset();
     EXPECT_EQ(store.Value("View", "Comma"), "1");
+}
+
+// A settings write that fails is shown with its cause; the dialog whose OK caused it stays
+// open for another try or a cancel, and nothing is half written.
+TEST_F(ViewTest, FailedSettingsWritesAreShown)
+{
+    CMessageBoxRecorder boxes;
+    store.SetFailWrites(true);
+    store.SetFailureCause(EFileError::AccessDenied);
+    const QString message = QStringLiteral("memory へのｱｸｾｽは拒否されました。");
+
+    bool stayedOpen = false;
+    OnNextDialog([&](QDialog& dialog) {
+        auto& settings = dynamic_cast<CButtonSetDlg&>(dialog);
+        settings.ContentField(0)->setText(QStringLiteral("1+1"));
+        settings.accept();
+        stayedOpen = settings.isVisible() && settings.result() != QDialog::Accepted;
+        settings.reject();
+    });
+    view->OnCommand(ID_PBUTTON_SETTINGS);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Last().text, message);
+    EXPECT_TRUE(store.AllValues().empty());
+    EXPECT_EQ(view->KeyButton(ID_KEY_P1)->text(), QStringLiteral("P1"));
+
+    // The font dialog comes back on the choice; a cancel then keeps the font in use.
+    const QFont before = Sheet().font();
+    int fontDialogs = 0;
+    OnNextDialog([&](QDialog& dialog) {
+        ++fontDialogs;
+        dynamic_cast<QFontDialog&>(dialog).setCurrentFont(QFont(QStringLiteral("IPAPGothic"), 30));
+        dialog.accept();
+        OnNextDialog([&](QDialog& again) {
+            ++fontDialogs;
+            EXPECT_EQ(dynamic_cast<QFontDialog&>(again).currentFont().pointSize(), 30);
+            again.reject();
+        });
+    });
+    view->OnCommand(ID_VIEW_FONT);
+    EXPECT_EQ(fontDialogs, 2);
+    EXPECT_EQ(boxes.Count(), 2u);
+    EXPECT_EQ(Sheet().font(), before);
+
+    // The comma option is written when toggled, and again when the view goes, where only a
+    // choice the store does not hold is worth a box.
+    view->OnCommand(ID_VIEW_COMMA);
+    EXPECT_EQ(boxes.Count(), 3u);
+    view.reset();
+    EXPECT_EQ(boxes.Count(), 4u);
+    EXPECT_EQ(boxes.Last().text, message);
+    Make();
+    view.reset();
+    EXPECT_EQ(boxes.Count(), 4u);
+    store.SetFailWrites(false);
+    Make();
 }
 
 TEST(ViewSettingsFile, CommaOptionPersistsInTheUsersStore)

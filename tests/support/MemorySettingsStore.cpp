@@ -1,6 +1,7 @@
 #include "MemorySettingsStore.h"
 
 #include <climits>
+#include <variant>
 
 namespace {
 
@@ -88,7 +89,7 @@ void CMemorySettingsStore::Remove(std::string_view section, std::string_view nam
     m_values.erase(Key(section, name));
 }
 
-bool CMemorySettingsStore::Write(std::string_view section, std::string_view name, std::string text)
+bool CMemorySettingsStore::CountWrite()
 {
     if (m_failAfter) {
         if (*m_failAfter == 0) {
@@ -97,7 +98,26 @@ bool CMemorySettingsStore::Write(std::string_view section, std::string_view name
         }
         --*m_failAfter;
     }
-    m_values[Key(section, name)] = std::move(text);
     ++m_writes;
+    return true;
+}
+
+bool CMemorySettingsStore::Write(std::string_view section, std::string_view name, std::string text)
+{
+    if (!CountWrite())
+        return false;
+    m_values[Key(section, name)] = std::move(text);
+    return true;
+}
+
+bool CMemorySettingsStore::WriteValues(std::span<const SettingsValue> values)
+{
+    if (!CountWrite())
+        return false;
+    for (const SettingsValue& value : values) {
+        const int* number = std::get_if<int>(&value.value);
+        m_values[Key(value.section, value.name)] =
+            number ? std::to_string(*number) : std::string(std::get<std::string_view>(value.value));
+    }
     return true;
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -12,7 +13,7 @@
 // ISettingsStore in memory, for tests. Values are kept as the text the real store would hold
 // (integers in decimal) and read back by the same rules: an integer is optional blanks, an
 // optional sign and decimal digits that fit an int. Writes can be made to fail, leaving the
-// values as they were.
+// values as they were; a failed write names the location "memory" and the cause set here.
 class CMemorySettingsStore final : public ISettingsStore
 {
 public:
@@ -25,6 +26,10 @@ public:
     bool WriteInt(std::string_view section, std::string_view name, int value) override;
     bool WriteString(std::string_view section, std::string_view name,
                      std::string_view value) override;
+    // One write, however many values: all go in or none.
+    bool WriteValues(std::span<const SettingsValue> values) override;
+    SettingsWriteFailure LastWriteFailure() const override { return {"memory", m_failureCause}; }
+    void SetFailureCause(EFileError cause) { m_failureCause = cause; }
 
     // Every write from now on fails (true) or succeeds again (false).
     void SetFailWrites(bool fail)
@@ -48,9 +53,11 @@ public:
 
 private:
     bool Write(std::string_view section, std::string_view name, std::string text);
+    bool CountWrite(); // false: this write fails
 
     Values m_values;
     std::optional<std::size_t> m_failAfter;
     std::size_t m_writes = 0;
     std::size_t m_failures = 0;
+    EFileError m_failureCause{};
 };
