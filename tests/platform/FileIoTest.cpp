@@ -1,7 +1,7 @@
 #include "FileIo.h"
 
 #include "DiskFaults.h"
-#include "PlainUser.h"
+#include "Unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
@@ -196,8 +197,9 @@ TEST_F(FileIo, WritesAFileInPlaceWhereNoNewFileMayBeMade)
     ASSERT_TRUE(QFile::link(path, link));
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
     const QByteArray nativeState = QFile::encodeName(state);
-    ASSERT_EQ(::chown(QFile::encodeName(path).constData(), PlainUser(), PlainUser()), 0);
-    ASSERT_EQ(::chown(nativeState.constData(), PlainUser(), PlainUser()), 0);
+    ASSERT_EQ(::chown(QFile::encodeName(path).constData(), UnprivilegedUser(), UnprivilegedUser()),
+              0);
+    ASSERT_EQ(::chown(nativeState.constData(), UnprivilegedUser(), UnprivilegedUser()), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(m_dir.path()).constData(), 0755), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
     qputenv("XDG_STATE_HOME", nativeState);
@@ -207,7 +209,7 @@ TEST_F(FileIo, WritesAFileInPlaceWhereNoNewFileMayBeMade)
     };
     ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &before), 0);
 
-    const bool passed = RunAsPlainUser([&] {
+    const int failed = RunUnprivileged([&] {
         bool ok = true;
         const auto check = [&ok](bool condition, const char* what) {
             if (!condition)
@@ -229,9 +231,10 @@ TEST_F(FileIo, WritesAFileInPlaceWhereNoNewFileMayBeMade)
         qputenv("XDG_STATE_HOME", QFile::encodeName(folder));
         check(ReplaceFile(path, "new") == EFileError::AccessDenied, "no backup");
         check(Content(path) == "via the link", "untouched without a backup");
-        return ok;
+        std::fflush(stderr);
+        return ok ? 0 : 1;
     });
-    EXPECT_TRUE(passed);
+    EXPECT_EQ(failed, 0);
     struct stat after
     {
     };

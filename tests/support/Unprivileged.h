@@ -9,6 +9,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+// The user RunUnprivileged runs as: nobody under root, the test's own user otherwise.
+inline uid_t UnprivilegedUser()
+{
+    return ::geteuid() == 0 ? 65534 : ::geteuid();
+}
+
 // Runs `check` in a child process as user and group 65534 (nobody) when the test runs as root,
 // as the test's own user otherwise, and gives its result; -1 when the child could not be run or
 // could not give up root.
