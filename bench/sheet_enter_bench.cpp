@@ -1,10 +1,16 @@
 #include "Cp932Codec.h"
 #include "EnterCommand.h"
+#include "RecoveryCopies.h"
 #include "SheetEdit.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cstddef>
 #include <map>
@@ -89,6 +95,46 @@ void BM_EnterGrowing(benchmark::State& state)
     sheet.SetText(MakeSheet(static_cast<std::size_t>(state.range(0))));
 }
 BENCHMARK(BM_EnterGrowing)->Arg(4 << 10)->Arg(4 << 20)->Unit(benchmark::kMicrosecond);
+
+// Enter as the window runs it on the largest sheet a file holds: the command, then the sheet's
+// recovery copy written (a new file renamed over the old one, in a temporary folder here).
+void BM_EnterWithRecoveryCopy(benchmark::State& state)
+{
+    CSheetEdit& sheet = SheetOf(static_cast<std::size_t>(state.range(0)));
+    const QTemporaryDir state_folder;
+    const CRecoveryCopies copies(state_folder.path());
+    const QString document = QStringLiteral("/home/user/計算Log.txt");
+    for (auto _ : state) {
+        EnterSteps(sheet);
+        if (copies.Write(document, sheet.GetText()) != EFileError::None)
+            state.SkipWithError("the copy could not be written");
+        state.PauseTiming();
+        const std::size_t end = sheet.GetSelection().end;
+        sheet.SetSelection(end - kAnswerBytes, end);
+        sheet.ReplaceSelection("");
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_EnterWithRecoveryCopy)->Arg(32000)->Unit(benchmark::kMicrosecond);
+
+// What flushing the copy to the disk would add to every Enter (fsync of the file), measured in
+// the folder the copies live in by default, to decide against it.
+void BM_RecoveryCopyFlush(benchmark::State& state)
+{
+    const std::string bytes = MakeSheet(32000);
+    const QString folder = qEnvironmentVariable("BENCH_FLUSH_FOLDER", QStringLiteral("."));
+    const QByteArray path = QFile::encodeName(folder + QStringLiteral("/.flush-bench.tmp"));
+    for (auto _ : state) {
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+            state.SkipWithError("cannot write");
+        ::fsync(fd);
+        ::close(fd);
+    }
+    ::unlink(path.constData());
+}
+BENCHMARK(BM_RecoveryCopyFlush)->Unit(benchmark::kMicrosecond);
 
 // The reading steps alone, which change nothing.
 void BM_ReadLastLine(benchmark::State& state)
