@@ -71,17 +71,22 @@ void EnterSteps(CSheetEdit& sheet)
 
 // The sheet keeps its size: the answer is taken out again, untimed, with the painting it asked
 // for.
+void TakeAnswerOut(CSheetEdit& sheet, benchmark::State& state)
+{
+    state.PauseTiming();
+    const std::size_t end = sheet.GetSelection().end;
+    sheet.SetSelection(end - kAnswerBytes, end);
+    sheet.ReplaceSelection("");
+    QApplication::processEvents();
+    state.ResumeTiming();
+}
+
 void BM_Enter(benchmark::State& state)
 {
     CSheetEdit& sheet = SheetOf(static_cast<std::size_t>(state.range(0)));
     for (auto _ : state) {
         EnterSteps(sheet);
-        state.PauseTiming();
-        const std::size_t end = sheet.GetSelection().end;
-        sheet.SetSelection(end - kAnswerBytes, end);
-        sheet.ReplaceSelection("");
-        QApplication::processEvents();
-        state.ResumeTiming();
+        TakeAnswerOut(sheet, state);
     }
 }
 BENCHMARK(BM_Enter)->Arg(4 << 10)->Arg(4 << 20)->Unit(benchmark::kMicrosecond);
@@ -101,19 +106,14 @@ BENCHMARK(BM_EnterGrowing)->Arg(4 << 10)->Arg(4 << 20)->Unit(benchmark::kMicrose
 void BM_EnterWithRecoveryCopy(benchmark::State& state)
 {
     CSheetEdit& sheet = SheetOf(static_cast<std::size_t>(state.range(0)));
-    const QTemporaryDir state_folder;
-    const CRecoveryCopies copies(state_folder.path());
+    const QTemporaryDir stateFolder;
+    const CRecoveryCopies copies(stateFolder.path());
     const QString document = QStringLiteral("/home/user/計算Log.txt");
     for (auto _ : state) {
         EnterSteps(sheet);
         if (copies.Write(document, sheet.GetText()) != EFileError::None)
             state.SkipWithError("the copy could not be written");
-        state.PauseTiming();
-        const std::size_t end = sheet.GetSelection().end;
-        sheet.SetSelection(end - kAnswerBytes, end);
-        sheet.ReplaceSelection("");
-        QApplication::processEvents();
-        state.ResumeTiming();
+        TakeAnswerOut(sheet, state);
     }
 }
 BENCHMARK(BM_EnterWithRecoveryCopy)->Arg(32000)->Unit(benchmark::kMicrosecond);
