@@ -1,0 +1,34 @@
+#include "ChmStreamWriter.h"
+
+#include "ChmArchive.h"
+#include "HelpStream.h"
+
+#include <set>
+
+bool WriteChmAsHelpStream(const std::string& chmPath,
+                          const std::function<bool(std::string_view)>& write)
+{
+    CChmArchive archive;
+    if (!archive.Open(chmPath) || !write(HelpStreamBegin()))
+        return false;
+    // One object at a time, so that the reader never holds more than the largest.
+    std::set<std::string> sent;
+    for (const std::string& path : archive.Objects()) {
+        const std::optional<std::string> bytes = archive.ReadObject(path);
+        std::string frame;
+        if (!bytes || !AppendHelpObject(frame, path, *bytes))
+            continue;
+        if (!write(frame))
+            return false;
+        sent.insert(path);
+    }
+    const auto ifSent = [&sent](const std::string& path) {
+        return sent.contains(path) ? path : std::string();
+    };
+    const HelpArchiveNames names{archive.Title(), ifSent(archive.DefaultTopic()),
+                                 ifSent(archive.ContentsFile()), ifSent(archive.IndexFile())};
+    if (names.defaultTopic.empty())
+        return false;
+    std::string frame;
+    return AppendHelpNames(frame, names) && write(frame) && write(HelpStreamEnd());
+}
