@@ -2,6 +2,7 @@
 # make test  the same set-up, then every test: unit tests, the sanitizer build under a comma-decimal
 #            locale, a short fuzz run of every fuzz target and the format check
 # make fuzz  long fuzz runs (FUZZ_SECONDS each, default 300)
+# make fuzz-reader  the help reader with chmlib in-process for FUZZ_SECONDS; counts chmlib's findings
 # make bench benchmarks
 
 JOBS         ?= 2
@@ -9,7 +10,7 @@ FUZZ_SECONDS ?= 300
 SMOKE_FUZZ_SECONDS ?= 20
 CMAKE_FLAGS  ?=
 
-.PHONY: all deps build build-asan build-fuzz run test unit-test asan-test fuzz-smoke fuzz bench format format-check clean
+.PHONY: all deps build build-asan build-fuzz run test unit-test asan-test fuzz-smoke fuzz fuzz-reader bench format format-check clean
 
 all: build
 
@@ -44,11 +45,16 @@ fuzz-smoke: build-fuzz
 fuzz: build-fuzz
 	tools/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS)
 
+fuzz-reader: build-fuzz
+	cmake --build build-fuzz -j $(JOBS) --target chm_reader_fuzz
+	tools/fuzz-help-reader.sh build-fuzz $(FUZZ_SECONDS)
+
 test: unit-test asan-test fuzz-smoke format-check
 
 bench: build
 	build/bench/engine_bench
 	build/bench/sheet_enter_bench
+	build/bench/template_bench
 	bench/compare-calculators.sh build/brunovelt
 	bench/startup_bench.py build/brunovelt build/bench/minimal_window
 

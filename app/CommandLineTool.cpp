@@ -7,6 +7,7 @@
 #include "Cp932Codec.h"
 #include "SelfTestMessage.h"
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -208,14 +209,25 @@ int RunCalc(std::span<const char* const> args, std::FILE* in, std::FILE* out, st
     return 0;
 }
 
-int RunSelfTestMode(std::FILE* out)
+// The status for output that is written: `status` when all of it reached `out`, else 1 after
+// the reason on `err`, so that a script never reads a failed write as success.
+int FlushedStatus(int status, std::FILE* out, std::FILE* err)
+{
+    if (std::fflush(out) != 0 || std::ferror(out) != 0) {
+        std::fprintf(err, "brunovelt: cannot write the output: %s\n", std::strerror(errno));
+        return 1;
+    }
+    return status;
+}
+
+int RunSelfTestMode(std::FILE* out, std::FILE* err)
 {
     const SelfTestResult result = RunSelfTest();
     std::fprintf(out, "%s\n", Cp932ToUtf8(SelfTestMessage(result)).c_str());
-    return result.outcome == SelfTestOutcome::Passed ? 0 : 1;
+    return FlushedStatus(result.outcome == SelfTestOutcome::Passed ? 0 : 1, out, err);
 }
 
-int ListFunctions(std::FILE* out)
+int ListFunctions(std::FILE* out, std::FILE* err)
 {
     const CCalcFunctionArray& catalogue = GetCalcFunctions();
     for (int i = 0; i < catalogue.GetSize(); ++i) {
@@ -223,7 +235,14 @@ int ListFunctions(std::FILE* out)
         std::fprintf(out, "%s\t%s\t%s\n", f.m_strName.c_str(), Cp932ToUtf8(f.m_strParams).c_str(),
                      Cp932ToUtf8(f.m_strComment).c_str());
     }
-    return std::fflush(out) == 0 ? 0 : 1;
+    return FlushedStatus(0, out, err);
+}
+
+// A double-dash argument that names no mode: the window takes none. The flags of the Windows
+// framework ("/p", "-Embedding") are not of this form and stay ignored.
+bool IsUnknownLongOption(std::string_view arg)
+{
+    return arg.size() > 2 && arg.substr(0, 2) == "--";
 }
 
 } // namespace
@@ -245,16 +264,22 @@ std::optional<int> RunCommandLineTool(std::span<const char* const> args, std::FI
     if (mode == "--calc")
         return RunCalc(rest, in, out, err);
     if (mode == "--self-test")
-        return noMoreArguments() ? RunSelfTestMode(out) : 2;
+        return noMoreArguments() ? RunSelfTestMode(out, err) : 2;
     if (mode == "--functions")
-        return noMoreArguments() ? ListFunctions(out) : 2;
+        return noMoreArguments() ? ListFunctions(out, err) : 2;
     if (mode == "--help" || mode == "-h") {
         std::fputs(kUsage, out);
-        return 0;
+        return FlushedStatus(0, out, err);
     }
     if (mode == "--version") {
         std::fprintf(out, "%s\n", kVersion);
-        return 0;
+        return FlushedStatus(0, out, err);
+    }
+    for (const char* arg : args) {
+        if (IsUnknownLongOption(arg)) {
+            std::fprintf(err, "brunovelt: unknown option %s (brunovelt --help lists them)\n", arg);
+            return 2;
+        }
     }
     return std::nullopt;
 }

@@ -152,8 +152,11 @@ bool CMainFrame::OnCommand(int id)
     switch (id) {
     case ID_VIEW_OPTIONS: RunOptionsCommand(m_store, m_defaultLogPath, this); break;
     case ID_HELP_KEYWORD:
-        // No test for the file first, and no message when the viewer cannot open it.
-        ShowHelpFile(m_helpFilePath, EHelpPage::Index, nullptr);
+        // No test for the file first, and no message for a missing one; a file that is there but
+        // cannot be read is reported, as the viewer would.
+        if (!ShowHelpFile(m_helpFilePath, EHelpPage::Index, nullptr) &&
+            QFileInfo(m_helpFilePath).isFile())
+            ReportUnreadableHelp(nullptr);
         break;
     case ID_HOMEPAGE:
         QDesktopServices::openUrl(QUrl(HomePageAddress())); // the result is not examined
@@ -193,8 +196,14 @@ void CMainFrame::WinHelp(int /*data*/, int command)
                                  .arg(QDir::toNativeSeparators(m_helpFilePath)));
         return;
     }
-    if (command == HELP_FINDER)
-        ShowHelpFile(m_helpFilePath, EHelpPage::DefaultTopic, this);
+    if (command == HELP_FINDER && !ShowHelpFile(m_helpFilePath, EHelpPage::DefaultTopic, this))
+        ReportUnreadableHelp(this);
+}
+
+void CMainFrame::ReportUnreadableHelp(QWidget* owner)
+{
+    ShowMessageBox(owner, QStringLiteral("ヘルプファイルを読めません：%1")
+                              .arg(QDir::toNativeSeparators(m_helpFilePath)));
 }
 
 void CMainFrame::SetDocumentTitle(const QString& title)

@@ -42,7 +42,8 @@ public:
     bool RouteCommand(int id);
     // The window's own commands.
     bool OnCommand(int id);
-    // The help display: the default topic for a help-finder request; a missing file is reported.
+    // The help display: the default topic for a help-finder request; a missing or unreadable file
+    // is reported.
     void WinHelp(int data, int command);
 
     // The caption: "title - Brunovelt".
@@ -66,6 +67,8 @@ private:
     void CreateToolBar();
     void CreateStatusBar();
     void UpdateCheckMarks();
+    // A help file that is there but that the help reader could not read: damaged or no help file.
+    void ReportUnreadableHelp(QWidget* owner);
 
     ISettingsStore& m_store;
     std::function<QString()> m_defaultLogPath;

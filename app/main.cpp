@@ -1,6 +1,7 @@
 #include "CommandLineTool.h"
 #include "StartupProbe.h"
 #include "VornyApp.h"
+#include "WindowSystemCheck.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -8,6 +9,7 @@
 #include <QTranslator>
 
 #include <cstdio>
+#include <cstdlib>
 #include <span>
 
 int main(int argc, char** argv)
@@ -17,6 +19,9 @@ int main(int argc, char** argv)
                                             static_cast<std::size_t>(argc > 0 ? argc - 1 : 0));
     if (const auto status = RunCommandLineTool(args, stdin, stdout, stderr))
         return *status;
+    if (!CanOpenWindow(
+            args, [](const char* name) { return std::getenv(name); }, stderr))
+        return 1; // rather than Qt's abort without a display
 
     QApplication application(argc, argv); // takes Qt's own options out of the arguments
     // The program speaks Japanese whatever the locale: so do Qt's own buttons and dialogs.

@@ -1,6 +1,6 @@
 #include "HelpBrowser.h"
 
-#include "ChmArchive.h"
+#include "HelpArchive.h"
 #include "HelpSitemap.h"
 #include "HelpUrl.h"
 
@@ -19,7 +19,7 @@ CHelpBrowser::CHelpBrowser(QWidget* parent) : QTextBrowser(parent)
     connect(this, &QTextBrowser::anchorClicked, this, &CHelpBrowser::FollowLink);
 }
 
-void CHelpBrowser::SetArchive(std::shared_ptr<const CChmArchive> archive)
+void CHelpBrowser::SetArchive(std::shared_ptr<const CHelpArchive> archive)
 {
     m_archive = std::move(archive);
     clearHistory();
@@ -40,8 +40,8 @@ QVariant CHelpBrowser::loadResource(int type, const QUrl& name)
     const std::string path = ArchivePathOfUrl(url);
     if (m_archive == nullptr || path.empty())
         return {};
-    const std::optional<std::string> bytes = m_archive->ReadObject(path);
-    if (!bytes)
+    const std::string* bytes = m_archive->Object(path);
+    if (bytes == nullptr)
         return {};
     const QByteArray object = QByteArray::fromStdString(*bytes);
     // Texts in the encoding they name, so that pages written for code page 932 read as well.

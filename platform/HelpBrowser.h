@@ -5,7 +5,7 @@
 
 #include <memory>
 
-class CChmArchive;
+class CHelpArchive;
 
 // Shows the pages of an open help file. Pages, style sheets and images come from the archive
 // only (nothing from the disk or the network); a link into the archive opens its page here, a
@@ -18,7 +18,7 @@ public:
     explicit CHelpBrowser(QWidget* parent = nullptr);
 
     // The archive the pages come from; the history starts afresh.
-    void SetArchive(std::shared_ptr<const CChmArchive> archive);
+    void SetArchive(std::shared_ptr<const CHelpArchive> archive);
     // Shows the page `url` addresses and scrolls to its anchor; false, and nothing changes,
     // when the archive has no such object.
     bool ShowTopic(const QUrl& url);
@@ -28,5 +28,5 @@ public:
 private:
     void FollowLink(const QUrl& link);
 
-    std::shared_ptr<const CChmArchive> m_archive;
+    std::shared_ptr<const CHelpArchive> m_archive;
 };

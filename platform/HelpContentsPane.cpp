@@ -1,5 +1,6 @@
 #include "HelpContentsPane.h"
 
+#include "HelpTreeItems.h"
 #include "HelpUrl.h"
 
 #include <QHeaderView>
@@ -10,21 +11,6 @@
 namespace {
 
 constexpr int kUrlRole = Qt::UserRole;
-
-void AddEntries(const std::vector<HelpSitemapEntry>& entries, const QUrl& base,
-                QTreeWidgetItem* parent, QTreeWidget* tree)
-{
-    const QIcon folder = tree->style()->standardIcon(QStyle::SP_DirIcon);
-    const QIcon page = tree->style()->standardIcon(QStyle::SP_FileIcon);
-    for (const HelpSitemapEntry& entry : entries) {
-        auto* item = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree);
-        item->setText(0, entry.name);
-        item->setIcon(0, entry.children.empty() ? page : folder);
-        if (!entry.links.empty())
-            item->setData(0, kUrlRole, ResolveHelpLink(base, entry.links.front().local));
-        AddEntries(entry.children, base, item, tree);
-    }
-}
 
 } // namespace
 
@@ -49,7 +35,17 @@ CHelpContentsPane::CHelpContentsPane(QWidget* parent) : QTreeWidget(parent)
 void CHelpContentsPane::SetContents(const std::vector<HelpSitemapEntry>& entries, const QUrl& base)
 {
     clear();
-    AddEntries(entries, base, nullptr, this);
+    const QIcon folder = style()->standardIcon(QStyle::SP_DirIcon);
+    const QIcon page = style()->standardIcon(QStyle::SP_FileIcon);
+    addTopLevelItems(BuildHelpTreeItems(entries, [&](QTreeWidgetItem& item, std::size_t i) {
+        const HelpSitemapEntry& entry = entries[i];
+        // A heading is an entry with entries below it.
+        const bool heading = i + 1 < entries.size() && entries[i + 1].level > entry.level;
+        item.setText(0, entry.name);
+        item.setIcon(0, heading ? folder : page);
+        if (!entry.links.empty())
+            item.setData(0, kUrlRole, ResolveHelpLink(base, entry.links.front().local));
+    }));
     expandAll();
 }
 

@@ -1,5 +1,6 @@
 #include "HelpIndexPane.h"
 
+#include "HelpTreeItems.h"
 #include "HelpUrl.h"
 
 #include <QApplication>
@@ -11,46 +12,35 @@
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
+#include <unordered_map>
+
 namespace {
 
 constexpr int kUrlRole = Qt::UserRole;
 constexpr int kKeyRole = Qt::UserRole + 1;
 
-void AddEntries(const std::vector<HelpSitemapEntry>& entries, const QUrl& base,
-                QTreeWidgetItem* parent, QTreeWidget* list)
+// Shows the rows that contain `key` and the rows around and below them, in two passes over the
+// rows in tree order: a row matches when it or a row above it contains the key, and shows when
+// it or a row below it matches.
+void FilterItems(QTreeWidget& list, const QString& key)
 {
-    for (const HelpSitemapEntry& entry : entries) {
-        auto* item = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(list);
-        item->setText(0, entry.name);
-        item->setData(0, kKeyRole, HelpSearchKey(entry.name));
-        if (entry.links.size() == 1) {
-            item->setData(0, kUrlRole, ResolveHelpLink(base, entry.links.front().local));
-        } else {
-            // One row for each page the keyword is found on, named by the page's title.
-            for (const HelpTopicLink& link : entry.links) {
-                auto* page = new QTreeWidgetItem(item);
-                page->setText(0, link.title);
-                page->setData(0, kKeyRole, item->data(0, kKeyRole));
-                page->setData(0, kUrlRole, ResolveHelpLink(base, link.local));
-            }
-        }
-        AddEntries(entry.children, base, item, list);
+    std::vector<QTreeWidgetItem*> rows;
+    std::unordered_map<const QTreeWidgetItem*, bool> matches;
+    for (QTreeWidgetItemIterator it(&list); *it != nullptr; ++it) {
+        QTreeWidgetItem* row = *it;
+        const QTreeWidgetItem* parent = row->parent();
+        matches[row] = (parent != nullptr && matches[parent]) ||
+                       row->data(0, kKeyRole).toString().contains(key);
+        rows.push_back(row);
     }
-}
-
-// Shows the items under `parent` that match (all of them when `parentMatches`) and returns
-// whether any does.
-bool FilterItems(QTreeWidgetItem* parent, const QString& key, bool parentMatches)
-{
-    bool any = false;
-    for (int i = 0; i < parent->childCount(); ++i) {
-        QTreeWidgetItem* item = parent->child(i);
-        const bool matches = parentMatches || item->data(0, kKeyRole).toString().contains(key);
-        const bool childMatches = FilterItems(item, key, matches);
-        item->setHidden(!matches && !childMatches);
-        any = any || matches || childMatches;
+    std::unordered_map<const QTreeWidgetItem*, bool> shown;
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+        QTreeWidgetItem* row = *it;
+        const bool visible = matches[row] || shown[row];
+        row->setHidden(!visible);
+        if (visible && row->parent() != nullptr)
+            shown[row->parent()] = true;
     }
-    return any;
 }
 
 } // namespace
@@ -98,7 +88,22 @@ CHelpIndexPane::CHelpIndexPane(QWidget* parent)
 void CHelpIndexPane::SetIndex(const std::vector<HelpSitemapEntry>& entries, const QUrl& base)
 {
     m_list->clear();
-    AddEntries(entries, base, nullptr, m_list);
+    m_list->addTopLevelItems(BuildHelpTreeItems(entries, [&](QTreeWidgetItem& item, std::size_t i) {
+        const HelpSitemapEntry& entry = entries[i];
+        item.setText(0, entry.name);
+        item.setData(0, kKeyRole, HelpSearchKey(entry.name));
+        if (entry.links.size() == 1) {
+            item.setData(0, kUrlRole, ResolveHelpLink(base, entry.links.front().local));
+            return;
+        }
+        // One row for each page the keyword is found on, named by the page's title.
+        for (const HelpTopicLink& link : entry.links) {
+            auto* page = new QTreeWidgetItem(&item);
+            page->setText(0, link.title);
+            page->setData(0, kKeyRole, item.data(0, kKeyRole));
+            page->setData(0, kUrlRole, ResolveHelpLink(base, link.local));
+        }
+    }));
     m_list->expandAll();
     ApplyFilter(m_filter->text());
 }
@@ -126,7 +131,7 @@ bool CHelpIndexPane::eventFilter(QObject* watched, QEvent* event)
 void CHelpIndexPane::ApplyFilter(const QString& text)
 {
     const QString key = HelpSearchKey(text);
-    FilterItems(m_list->invisibleRootItem(), key, false);
+    FilterItems(*m_list, key);
 
     QTreeWidgetItem* first = nullptr;
     QTreeWidgetItem* prefix = nullptr;

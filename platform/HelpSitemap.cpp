@@ -9,6 +9,8 @@
 
 namespace {
 
+constexpr qsizetype kMaxReferenceLength = 10; // "#x10FFFF;" and every named one fit
+
 bool IsSpace(QChar c)
 {
     return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n') ||
@@ -101,17 +103,25 @@ std::optional<Tag> ReadTag(QStringView html, qsizetype& pos)
 
 std::vector<HelpSitemapEntry> ParseHelpSitemap(QStringView html)
 {
-    std::vector<HelpSitemapEntry> root;
-    // The lists from the root to the one being filled. Only the innermost list grows, so the
-    // pointers to the lists around it stay valid.
-    std::vector<std::vector<HelpSitemapEntry>*> lists{&root};
+    std::vector<HelpSitemapEntry> entries;
+    // The lists open from the root inwards: the level of their entries, and whether one has
+    // been read. A list that opens before any entry of the list around it nests nothing.
+    struct List
+    {
+        qsizetype level;
+        bool hasEntry;
+    };
+    std::vector<List> lists{{0, false}};
     std::optional<HelpSitemapEntry> entry; // the object being read
     bool named = false;
     QString topicTitle;
 
     const auto finishEntry = [&] {
-        if (entry && (!entry->name.isEmpty() || !entry->links.empty()))
-            lists.back()->push_back(std::move(*entry));
+        if (entry && (!entry->name.isEmpty() || !entry->links.empty())) {
+            entry->level = lists.back().level;
+            lists.back().hasEntry = true;
+            entries.push_back(std::move(*entry));
+        }
         entry.reset();
     };
 
@@ -122,12 +132,17 @@ std::vector<HelpSitemapEntry> ParseHelpSitemap(QStringView html)
             continue;
         if (tag->name == QLatin1String("ul")) {
             finishEntry();
-            std::vector<HelpSitemapEntry>* list = lists.back();
-            lists.push_back(list->empty() ? list : &list->back().children);
+            const List& outer = lists.back();
+            lists.push_back({outer.hasEntry ? outer.level + 1 : outer.level, false});
         } else if (tag->name == QLatin1String("/ul")) {
             finishEntry();
-            if (lists.size() > 1)
+            if (lists.size() > 1) {
+                const List inner = lists.back();
                 lists.pop_back();
+                // Entries of a list that nested nothing belong to the list around it.
+                if (inner.level == lists.back().level)
+                    lists.back().hasEntry = lists.back().hasEntry || inner.hasEntry;
+            }
         } else if (tag->name == QLatin1String("object")) {
             finishEntry();
             if (tag->Attribute(QLatin1StringView("type"))
@@ -154,7 +169,7 @@ std::vector<HelpSitemapEntry> ParseHelpSitemap(QStringView html)
         }
     }
     finishEntry();
-    return root;
+    return entries;
 }
 
 QString DecodeHelpText(const QByteArray& bytes)
@@ -186,10 +201,13 @@ QString DecodeHtmlEntities(QStringView text)
     result.reserve(text.size());
     qsizetype pos = 0;
     while (pos < text.size()) {
-        const qsizetype semicolon =
-            text[pos] == QLatin1Char('&') ? text.indexOf(QLatin1Char(';'), pos + 1) : -1;
-        // References are short; a far ';' belongs to other text.
-        if (semicolon < 0 || semicolon - pos > 10) {
+        // References are short: the ';' is looked for only in the next few characters, so that
+        // a text of many '&' and no ';' is read once.
+        const qsizetype found = text[pos] == QLatin1Char('&')
+                                    ? text.mid(pos + 1, kMaxReferenceLength).indexOf(u';')
+                                    : -1;
+        const qsizetype semicolon = found < 0 ? -1 : pos + 1 + found;
+        if (semicolon < 0) {
             result += text[pos++];
             continue;
         }

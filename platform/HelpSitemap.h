@@ -15,16 +15,18 @@ struct HelpTopicLink
 
 // One entry of a help file's table of contents (.hhc) or keyword index (.hhk): its name (the
 // heading or the keyword), the topics it leads to (none for a heading without a page; several
-// for a keyword found on several pages) and the entries nested below it.
+// for a keyword found on several pages) and its depth. Entries come in the file's order, each
+// nested below the nearest entry before it with a smaller level (0 at the top); the levels stay
+// flat, so that no nesting, however deep, makes a tree of objects.
 struct HelpSitemapEntry
 {
     QString name;
     std::vector<HelpTopicLink> links;
-    std::vector<HelpSitemapEntry> children;
+    qsizetype level = 0;
 };
 
-// Reads the sitemap HTML of a .hhc or .hhk: every <OBJECT type="text/sitemap"> is an entry,
-// named by its first "Name" parameter; each "Local" parameter adds a link, titled by the
+// Reads the sitemap HTML of a .hhc or .hhk in one pass: every <OBJECT type="text/sitemap"> is an
+// entry, named by its first "Name" parameter; each "Local" parameter adds a link, titled by the
 // "Name" that precedes it after the first. An <UL> nests the entries inside it under the entry
 // before it. Tags and parameter names are read without regard to case; other objects, tags
 // and text are passed over, and an unclosed list or object ends with the text.

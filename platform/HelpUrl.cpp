@@ -1,6 +1,6 @@
 #include "HelpUrl.h"
 
-#include "ChmArchive.h"
+#include "HelpArchive.h"
 
 namespace {
 

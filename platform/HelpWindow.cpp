@@ -1,16 +1,15 @@
 #include "HelpWindow.h"
 
-#include "ChmArchive.h"
 #include "DialogUnits.h"
 #include "HelpBrowser.h"
 #include "HelpContentsPane.h"
 #include "HelpIndexPane.h"
+#include "HelpReader.h"
 #include "HelpSitemap.h"
 #include "HelpUrl.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QFile>
 #include <QPointer>
 #include <QScreen>
 #include <QSplitter>
@@ -18,6 +17,8 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace {
 
@@ -28,12 +29,10 @@ constexpr int kHeight = 640;
 constexpr int kPaneWidth = 230;
 constexpr qreal kPagePointSize = 10.5;
 
-std::vector<HelpSitemapEntry> ReadSitemap(const CChmArchive& archive, const std::string& path)
+std::vector<HelpSitemapEntry> ReadSitemap(const CHelpArchive& archive, const std::string& path)
 {
-    if (path.empty())
-        return {};
-    const std::optional<std::string> bytes = archive.ReadObject(path);
-    if (!bytes)
+    const std::string* bytes = path.empty() ? nullptr : archive.Object(path);
+    if (bytes == nullptr)
         return {};
     return ParseHelpSitemap(DecodeHelpText(QByteArray::fromStdString(*bytes)));
 }
@@ -167,12 +166,11 @@ void CHelpWindow::CreatePanes()
 
 bool CHelpWindow::OpenFile(const QString& chmPath)
 {
-    auto archive = std::make_shared<CChmArchive>();
-    if (!archive->Open(QFile::encodeName(chmPath).toStdString()) ||
-        archive->DefaultTopic().empty() || !archive->ReadObject(archive->DefaultTopic()))
+    std::optional<CHelpArchive> archive = ReadHelpFile(chmPath);
+    if (!archive || !archive->Contains(archive->DefaultTopic()))
         return false;
 
-    m_archive = archive;
+    m_archive = std::make_shared<const CHelpArchive>(std::move(*archive));
     m_filePath = chmPath;
     m_browser->SetArchive(m_archive);
     m_contents->SetContents(ReadSitemap(*m_archive, m_archive->ContentsFile()),

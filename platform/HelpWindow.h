@@ -5,7 +5,7 @@
 
 #include <memory>
 
-class CChmArchive;
+class CHelpArchive;
 class CHelpBrowser;
 class CHelpContentsPane;
 class CHelpIndexPane;
@@ -20,7 +20,9 @@ enum class EHelpPage {
 // Opens the help window on the compiled help file at `chmPath` at `page`, or brings the one
 // already open to the front (opening `chmPath` in it when it shows another file). The window
 // belongs to `owner` when one is given, and stays in front of it; without one it stands alone.
-// Returns false, showing nothing and no message, when the file cannot be read as a help file.
+// Returns false, showing nothing and no message, when the file cannot be read as a help file:
+// the help reader (HelpReader.h) reads it in a process of its own, and a reader that fails,
+// crashes, overruns its limits or says anything malformed leaves this process as it was.
 bool ShowHelpFile(const QString& chmPath, EHelpPage page, QWidget* owner);
 
 // The help window "Brunovelt ヘルプ": the 目次 and キーワード tabs beside the page, with back,
@@ -33,8 +35,8 @@ public:
     explicit CHelpWindow(QWidget* owner = nullptr);
     ~CHelpWindow() override;
 
-    // Reads the help file at `chmPath` and shows its first page; false when it cannot be read,
-    // and the window keeps what it showed.
+    // Reads the help file at `chmPath` through the help reader and shows its first page; false
+    // when it cannot be read, and the window keeps what it showed.
     bool OpenFile(const QString& chmPath);
     const QString& FilePath() const { return m_filePath; }
     // Brings forward the tab for `page`. DefaultTopic shows the first page; Index keeps the
@@ -47,7 +49,7 @@ private:
     void ShowTopic(const QUrl& url);
     void ShowDefaultTopic();
 
-    std::shared_ptr<CChmArchive> m_archive;
+    std::shared_ptr<const CHelpArchive> m_archive;
     QString m_filePath;
     QAction* m_back = nullptr;
     QAction* m_forward = nullptr;

@@ -1,7 +1,10 @@
 #include "AppCommandIds.h"
 #include "CommandIds.h"
 #include "Cp932Codec.h"
+#include "HelpReader.h"
+#include "HelpWindow.h"
 #include "MainFrame.h"
+#include "MemorySettingsStore.h"
 #include "MessageBox.h"
 #include "SheetEdit.h"
 #include "SheetKeys.h"
@@ -315,6 +318,38 @@ TEST_F(AppTest, OpenedFilesGoOnTheRecentList)
     EXPECT_TRUE(app->MainFrame().RecentFileActions().front()->text().endsWith("a.txt"));
     EXPECT_FALSE(app->MainFrame().RecentPlaceholder()->isVisible());
     EXPECT_EQ(Sheet().GetText(), "5");
+}
+
+// A help file that is there but damaged (the LZX version after "LZXC", the byte at 0x2235 in
+// today's file, from 2 to 4, on which chmlib crashes) gives the message naming the file from
+// both help commands, and nothing else happens: the crash stays in the reader's process.
+TEST(MainFrameHelp, ADamagedHelpFileIsReported)
+{
+    SetHelpReaderProgram(QStringLiteral(BRUNOVELT_HELP_READER));
+    QFile source(QStringLiteral(BRUNOVELT_HELP_FILE));
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    QByteArray bytes = source.readAll();
+    const qsizetype version = bytes.indexOf("LZXC") + 4;
+    ASSERT_EQ(bytes.mid(version, 1), QByteArray("\x02"));
+    bytes[version] = '\x04';
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("QUARN.chm"));
+    QFile damaged(path);
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(bytes);
+    damaged.close();
+
+    CMemorySettingsStore store;
+    CMainFrame frame(
+        store, [] { return QString(); }, path);
+    CMessageBoxRecorder boxes;
+    frame.WinHelp(0, HELP_FINDER);
+    frame.RouteCommand(ID_HELP_KEYWORD);
+    ASSERT_EQ(boxes.Count(), 2u);
+    for (const MessageBoxRequest& box : boxes.Requests())
+        EXPECT_EQ(box.text, QString::fromUtf8("ヘルプファイルを読めません：") +
+                                QDir::toNativeSeparators(path));
+    EXPECT_EQ(HelpWindowInstance(), nullptr);
 }
 
 } // namespace

@@ -1,10 +1,12 @@
 #include "CommandLineTool.h"
+#include "WindowSystemCheck.h"
 
 #include "Cp932Codec.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <map>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
@@ -121,6 +123,54 @@ TEST(OtherModes, SelfTestFunctionsHelpVersion)
     EXPECT_NE(RunTool({"--help"}).out.find("--calc"), std::string::npos);
     EXPECT_FALSE(RunTool({}).status.has_value());
     EXPECT_FALSE(RunTool({"sheet.txt"}).status.has_value());
+    // The Windows framework's flags stay ignored; an unknown long option is refused.
+    EXPECT_FALSE(RunTool({"/p", "-Embedding", "--", "sheet.txt"}).status.has_value());
+    for (const std::vector<const char*>& args :
+         {std::vector<const char*>{"--bogus"}, {"sheet.txt", "--self-test"}}) {
+        const ToolRun unknown = RunTool(args);
+        EXPECT_EQ(unknown.status, 2) << args.back();
+        EXPECT_EQ(unknown.err, "brunovelt: unknown option " + std::string(args.back()) +
+                                   " (brunovelt --help lists them)\n");
+    }
+}
+
+// The window mode starts only where there is a window system to open on.
+TEST(WindowMode, NeedsADisplay)
+{
+    using Env = std::map<std::string, std::string>;
+    const struct
+    {
+        Env env;
+        std::vector<const char*> args;
+        bool canOpen;
+    } rows[] = {
+        {{}, {}, false},
+        {{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}}, {}, false},
+        {{{"DISPLAY", ":0"}}, {}, true},
+        {{{"WAYLAND_DISPLAY", "wayland-0"}}, {"sheet.txt"}, true},
+        {{{"QT_QPA_PLATFORM", "offscreen"}}, {}, true},
+        {{{"QT_QPA_PLATFORM", "xcb"}}, {}, false},
+        {{{"QT_QPA_PLATFORM", "xcb"}, {"WAYLAND_DISPLAY", "w"}}, {}, false},
+        {{{"QT_QPA_PLATFORM", "wayland;xcb"}, {"DISPLAY", ":0"}}, {}, true},
+        {{{"QT_QPA_PLATFORM", "wayland-egl"}}, {}, false},
+        {{{"QT_QPA_PLATFORM", "vnc:size=800x600"}}, {}, true},
+        {{}, {"-platform", "offscreen"}, true},
+        {{{"QT_QPA_PLATFORM", "offscreen"}}, {"-platform", "xcb"}, false},
+    };
+    for (const auto& row : rows) {
+        std::FILE* err = std::tmpfile();
+        const bool canOpen = CanOpenWindow(
+            row.args,
+            [&row](const char* name) {
+                const auto found = row.env.find(name);
+                return found == row.env.end() ? nullptr : found->second.c_str();
+            },
+            err);
+        EXPECT_EQ(canOpen, row.canOpen) << row.env.size() << " " << row.args.size();
+        const std::string reason = ReadAll(err);
+        EXPECT_EQ(std::count(reason.begin(), reason.end(), '\n'), canOpen ? 0 : 1);
+        std::fclose(err);
+    }
 }
 
 // The built program, through a pipe, with its exit status.
@@ -140,6 +190,41 @@ TEST(Executable, PipesAndExitStatus)
     EXPECT_TRUE(WIFEXITED(usage) && WEXITSTATUS(usage) == 2);
     const int full = std::system(BRUNOVELT_EXE " --calc 1 2 3 >/dev/full 2>/dev/null");
     EXPECT_TRUE(WIFEXITED(full) && WEXITSTATUS(full) == 1); // a failed write is no success
+}
+
+// Shell output of `command` (standard error only) and its exit status.
+std::pair<std::string, int> Shell(const std::string& command)
+{
+    std::FILE* pipe = popen((command + " 2>&1 >/dev/null").c_str(), "r");
+    std::string err;
+    char buffer[256];
+    for (std::size_t n; pipe != nullptr && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        err.append(buffer, n);
+    const int status = pipe != nullptr ? pclose(pipe) : -1;
+    return {err, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+// Output that cannot be written, to a full disk or a closed standard output, is reported and
+// fails, in every mode that writes.
+TEST(Executable, FailedWritesFail)
+{
+    for (const char* mode : {"--self-test", "--help", "--version", "--functions"}) {
+        for (const char* target : {">/dev/full", ">&-"}) {
+            const auto [err, status] =
+                Shell(std::string("(" BRUNOVELT_EXE " ") + mode + " " + target + ")");
+            EXPECT_EQ(status, 1) << mode << " " << target;
+            EXPECT_EQ(err.rfind("brunovelt: cannot write the output: ", 0), 0u) << err;
+        }
+    }
+}
+
+// Without a display the window mode ends with a reason and status 1, not Qt's abort.
+TEST(Executable, WithoutADisplay)
+{
+    const auto [err, status] =
+        Shell("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " BRUNOVELT_EXE);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
 }
 
 } // namespace

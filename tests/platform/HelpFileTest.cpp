@@ -1,6 +1,6 @@
 #include "CalcFunction.h"
-#include "ChmArchive.h"
 #include "Cp932Codec.h"
+#include "HelpReader.h"
 #include "HelpSitemap.h"
 #include "HelpUrl.h"
 
@@ -20,10 +20,10 @@ namespace {
 
 const char* const kHelpFile = BRUNOVELT_HELP_FILE;
 
-QString Text(const CChmArchive& archive, const std::string& path)
+QString Text(const CHelpArchive& archive, const std::string& path)
 {
-    const auto bytes = archive.ReadObject(path);
-    return bytes ? DecodeHelpText(QByteArray::fromStdString(*bytes)) : QString();
+    const std::string* bytes = archive.Object(path);
+    return bytes != nullptr ? DecodeHelpText(QByteArray::fromStdString(*bytes)) : QString();
 }
 
 // Every href and src of a page as written, found by a pattern of its own rather than by the
@@ -49,7 +49,7 @@ bool HasAnchor(const QString& html, const QString& anchor)
 }
 
 // What a link names is there: the object, and the anchor in it.
-::testing::AssertionResult Resolves(const CChmArchive& archive, const QUrl& url)
+::testing::AssertionResult Resolves(const CHelpArchive& archive, const QUrl& url)
 {
     const std::string path = ArchivePathOfUrl(url);
     if (path.empty())
@@ -62,7 +62,7 @@ bool HasAnchor(const QString& html, const QString& anchor)
     return ::testing::AssertionSuccess();
 }
 
-std::vector<std::string> Pages(const CChmArchive& archive)
+std::vector<std::string> Pages(const CHelpArchive& archive)
 {
     std::vector<std::string> pages;
     for (const std::string& object : archive.Objects()) {
@@ -74,10 +74,8 @@ std::vector<std::string> Pages(const CChmArchive& archive)
 
 void CollectNames(const std::vector<HelpSitemapEntry>& entries, std::set<QString>& names)
 {
-    for (const HelpSitemapEntry& entry : entries) {
+    for (const HelpSitemapEntry& entry : entries)
         names.insert(entry.name);
-        CollectNames(entry.children, names);
-    }
 }
 
 void CollectLinks(const std::vector<HelpSitemapEntry>& entries, std::vector<QString>& links)
@@ -85,16 +83,21 @@ void CollectLinks(const std::vector<HelpSitemapEntry>& entries, std::vector<QStr
     for (const HelpSitemapEntry& entry : entries) {
         for (const HelpTopicLink& link : entry.links)
             links.push_back(link.local);
-        CollectLinks(entry.children, links);
     }
 }
 
+// The help file as the help window receives it: read by the help reader in its process.
 class HelpFile : public ::testing::Test
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_archive.Open(kHelpFile)) << kHelpFile; }
+    void SetUp() override
+    {
+        std::optional<CHelpArchive> archive = ReadHelpFile(QString::fromUtf8(kHelpFile));
+        ASSERT_TRUE(archive.has_value()) << kHelpFile;
+        m_archive = std::move(*archive);
+    }
 
-    CChmArchive m_archive;
+    CHelpArchive m_archive;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -129,8 +132,8 @@ TEST_F(HelpFile, EveryLinkAndImageOfEveryPageResolves)
             EXPECT_TRUE(Resolves(m_archive, url)) << page << ": " << reference.toStdString();
             if (ArchivePathOfUrl(url).ends_with(".png")) {
                 ++images;
-                const auto bytes = m_archive.ReadObject(ArchivePathOfUrl(url));
-                ASSERT_TRUE(bytes.has_value());
+                const std::string* bytes = m_archive.Object(ArchivePathOfUrl(url));
+                ASSERT_NE(bytes, nullptr);
                 EXPECT_FALSE(QImage::fromData(QByteArray::fromStdString(*bytes)).isNull())
                     << reference.toStdString();
             }
@@ -231,19 +234,18 @@ TEST_F(HelpFile, IndexesTheMainTerms)
 
 TEST_F(HelpFile, FindsObjectsWithoutRegardToCaseOrSlashKind)
 {
-    const auto exact = m_archive.ReadObject("/index.html");
-    ASSERT_TRUE(exact.has_value());
-    EXPECT_EQ(m_archive.ReadObject("/INDEX.HTML"), exact);
-    EXPECT_EQ(m_archive.ReadObject("index.html"), exact);
+    const std::string* exact = m_archive.Object("/index.html");
+    ASSERT_NE(exact, nullptr);
+    EXPECT_EQ(m_archive.Object("/INDEX.HTML"), exact);
+    EXPECT_EQ(m_archive.Object("index.html"), exact);
     EXPECT_TRUE(m_archive.Contains("\\images\\keypad.png"));
     EXPECT_FALSE(m_archive.Contains("/missing.html"));
-    EXPECT_FALSE(m_archive.ReadObject("/missing.html").has_value());
-    EXPECT_FALSE(m_archive.ReadObject("/images").has_value()); // a folder
+    EXPECT_FALSE(m_archive.Contains("/images")); // a folder
 }
 
 TEST_F(HelpFile, ListsOnlyItsOwnFiles)
 {
-    const std::vector<std::string>& objects = m_archive.Objects();
+    const std::vector<std::string> objects = m_archive.Objects();
     EXPECT_TRUE(std::is_sorted(objects.begin(), objects.end()));
     for (const char* expected : {"/index.html", "/functions.html", "/style.css",
                                  "/images/keypad.png", "/QUARN.hhc", "/QUARN.hhk"}) {
@@ -256,24 +258,9 @@ TEST_F(HelpFile, ListsOnlyItsOwnFiles)
     }
 }
 
-TEST(ChmArchive, ClosedArchivesReadNothing)
-{
-    CChmArchive archive;
-    EXPECT_FALSE(archive.IsOpen());
-    EXPECT_FALSE(archive.ReadObject("/index.html").has_value());
-    EXPECT_FALSE(archive.Contains("/index.html"));
-
-    ASSERT_TRUE(archive.Open(kHelpFile));
-    EXPECT_FALSE(archive.Open("/nonexistent/QUARN.chm")); // a failed open closes the old one
-    EXPECT_FALSE(archive.IsOpen());
-    EXPECT_TRUE(archive.Objects().empty());
-    EXPECT_EQ(archive.DefaultTopic(), "");
-    EXPECT_FALSE(archive.ReadObject("/index.html").has_value());
-}
-
 // A help file whose project names no first page, contents or index: the usual names stand in
 // for them, else the first page, .hhc and .hhk in path order.
-TEST(ChmArchive, FallsBackWhenTheFileNamesNothing)
+TEST(HelpReader, FallsBackWhenTheFileNamesNothing)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -294,23 +281,22 @@ TEST(ChmArchive, FallsBackWhenTheFileNamesNothing)
     chmcmd.start(QStringLiteral(BRUNOVELT_CHMCMD), {QStringLiteral("plain.hhp")});
     ASSERT_TRUE(chmcmd.waitForFinished(60000));
 
-    CChmArchive archive;
-    ASSERT_TRUE(
-        archive.Open(QFile::encodeName(dir.filePath(QStringLiteral("plain.chm"))).toStdString()));
-    EXPECT_EQ(archive.DefaultTopic(), "/beta.html");
-    EXPECT_EQ(archive.ContentsFile(), "/toc.hhc");
-    EXPECT_EQ(archive.IndexFile(), "/keys.hhk");
+    std::optional<CHelpArchive> archive = ReadHelpFile(dir.filePath(QStringLiteral("plain.chm")));
+    ASSERT_TRUE(archive.has_value());
+    EXPECT_EQ(archive->DefaultTopic(), "/beta.html");
+    EXPECT_EQ(archive->ContentsFile(), "/toc.hhc");
+    EXPECT_EQ(archive->IndexFile(), "/keys.hhk");
 
     write(QStringLiteral("index.html"), page);
     write(QStringLiteral("plain.hhp"), "[OPTIONS]\nCompiled file=plain.chm\n"
                                        "[FILES]\nzeta.html\nbeta.html\nindex.html\n");
     chmcmd.start(QStringLiteral(BRUNOVELT_CHMCMD), {QStringLiteral("plain.hhp")});
     ASSERT_TRUE(chmcmd.waitForFinished(60000));
-    ASSERT_TRUE(
-        archive.Open(QFile::encodeName(dir.filePath(QStringLiteral("plain.chm"))).toStdString()));
-    EXPECT_EQ(archive.DefaultTopic(), "/index.html");
-    EXPECT_EQ(archive.ContentsFile(), "");
-    EXPECT_EQ(archive.IndexFile(), "");
+    archive = ReadHelpFile(dir.filePath(QStringLiteral("plain.chm")));
+    ASSERT_TRUE(archive.has_value());
+    EXPECT_EQ(archive->DefaultTopic(), "/index.html");
+    EXPECT_EQ(archive->ContentsFile(), "");
+    EXPECT_EQ(archive->IndexFile(), "");
 }
 
 } // namespace

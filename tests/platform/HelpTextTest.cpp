@@ -1,4 +1,5 @@
 #include "ChmArchive.h"
+#include "HelpArchive.h"
 #include "HelpIndexPane.h"
 #include "HelpSitemap.h"
 #include "HelpUrl.h"
@@ -185,18 +186,53 @@ TEST(HelpSitemap, NestsListsUnderTheEntryBeforeThem)
  </UL>
  <LI><OBJECT type="text/sitemap"><param name="Name" value="Heading"></OBJECT>
 </UL></BODY></HTML>)");
+    // In the file's order, each at the depth of its list.
+    const struct
+    {
+        const char* name;
+        const char* local; // the first link; null for none
+        qsizetype level;
+    } expected[] = {{"Start", "index.html", 0},
+                    {"Child", "a.html#x", 1},
+                    {"Grandchild", "b.html", 2},
+                    {"Heading", nullptr, 0}};
+    ASSERT_EQ(entries.size(), std::size(expected));
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        EXPECT_EQ(entries[i].name, expected[i].name);
+        EXPECT_EQ(entries[i].level, expected[i].level) << expected[i].name;
+        if (expected[i].local == nullptr) {
+            EXPECT_TRUE(entries[i].links.empty()) << expected[i].name;
+        } else {
+            ASSERT_EQ(entries[i].links.size(), 1u) << expected[i].name;
+            EXPECT_EQ(entries[i].links[0].local, expected[i].local);
+        }
+    }
+}
+
+// A list that opens before any entry nests nothing: its entries stand where the list does, and
+// count for the next list.
+TEST(HelpSitemap, AListBeforeAnyEntryNestsNothing)
+{
+    const auto entries = ParseHelpSitemap(uR"(<UL><UL>
+<LI><OBJECT type="text/sitemap"><param name="Name" value="A"></OBJECT></UL>
+<UL><LI><OBJECT type="text/sitemap"><param name="Name" value="B"></OBJECT></UL></UL>)");
     ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0].name, "Start");
-    ASSERT_EQ(entries[0].links.size(), 1u);
-    EXPECT_EQ(entries[0].links[0].local, "index.html");
-    ASSERT_EQ(entries[0].children.size(), 1u);
-    EXPECT_EQ(entries[0].children[0].name, "Child");
-    EXPECT_EQ(entries[0].children[0].links[0].local, "a.html#x");
-    ASSERT_EQ(entries[0].children[0].children.size(), 1u);
-    EXPECT_EQ(entries[0].children[0].children[0].name, "Grandchild");
-    EXPECT_EQ(entries[1].name, "Heading");
-    EXPECT_TRUE(entries[1].links.empty());
-    EXPECT_TRUE(entries[1].children.empty());
+    EXPECT_EQ(entries[0].level, 0);
+    EXPECT_EQ(entries[1].level, 1); // below A
+}
+
+// Nesting of any depth is read in one pass, without recursion, as flat levels.
+TEST(HelpSitemap, ReadsDeepNesting)
+{
+    constexpr int kDepth = 200000;
+    QString html;
+    for (int i = 0; i < kDepth; ++i)
+        html += QStringLiteral("<UL><LI><OBJECT type=\"text/sitemap\"><param name=\"Name\" "
+                               "value=\"n\"><param name=\"Local\" value=\"a.html\"></OBJECT>");
+    const auto entries = ParseHelpSitemap(html);
+    ASSERT_EQ(entries.size(), static_cast<std::size_t>(kDepth));
+    EXPECT_EQ(entries.front().level, 0);
+    EXPECT_EQ(entries.back().level, kDepth - 1);
 }
 
 TEST(HelpSitemap, ReadsAKeywordOnSeveralPages)
@@ -264,6 +300,7 @@ TEST(HtmlEntities, DecodesTheReferencesItKnows)
         {u"&#xD800; &#0; &#x110000;", u"&#xD800; &#0; &#x110000;"},
         {u"R&D; and a far; semicolon", u"R&D; and a far; semicolon"},
         {u"&", u"&"},
+        {u"&&&&&&&&&&&&&&amp;", u"&&&&&&&&&&&&&&"},
     };
     for (const auto& row : rows)
         EXPECT_EQ(DecodeHtmlEntities(row.text), QString::fromUtf16(row.expected))

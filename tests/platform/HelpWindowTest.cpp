@@ -1,5 +1,7 @@
 #include "HelpBrowser.h"
 #include "HelpContentsPane.h"
+#include "HelpReader.h"
+#include "HelpTreeItems.h"
 #include "HelpUrl.h"
 #include "HelpWindow.h"
 
@@ -124,6 +126,7 @@ bool ClickLink(const QString& href)
 class HelpWindow : public ::testing::Test
 {
 protected:
+    void SetUp() override { SetHelpReaderProgram(QStringLiteral(BRUNOVELT_HELP_READER)); }
     void TearDown() override
     {
         CloseHelpWindow();
@@ -422,6 +425,32 @@ TEST_F(HelpWindow, FilesThatCannotBeReadShowNothing)
     ASSERT_NE(HelpWindowInstance(), nullptr);
     EXPECT_EQ(HelpWindowInstance()->FilePath(), kHelpFile);
     EXPECT_EQ(ShownPath(), "/index.html");
+}
+
+// A contents file nested 200,000 deep: the tree stops nesting at its depth limit, and the
+// entries below it stand there in order.
+TEST(HelpContents, ShowsDeepNestingFlattenedBelowTheLimit)
+{
+    constexpr int kDepth = 200000;
+    std::vector<HelpSitemapEntry> entries(kDepth);
+    for (int i = 0; i < kDepth; ++i) {
+        entries[static_cast<std::size_t>(i)].name = QString::number(i);
+        entries[static_cast<std::size_t>(i)].level = i;
+    }
+    auto pane = std::make_unique<CHelpContentsPane>();
+    pane->SetContents(entries, HelpUrlForPath("/QUARN.hhc"));
+    ASSERT_EQ(pane->topLevelItemCount(), 1);
+    QTreeWidgetItem* item = pane->topLevelItem(0);
+    for (qsizetype depth = 0; depth + 2 < kMaxHelpTreeDepth; ++depth) {
+        ASSERT_EQ(item->childCount(), 1) << depth;
+        item = item->child(0);
+    }
+    // The last level holds every entry from its own on.
+    ASSERT_EQ(item->childCount(), kDepth - kMaxHelpTreeDepth + 1);
+    EXPECT_EQ(item->child(0)->text(0), QString::number(kMaxHelpTreeDepth - 1));
+    EXPECT_EQ(item->child(0)->childCount(), 0);
+    EXPECT_EQ(item->child(item->childCount() - 1)->text(0), QString::number(kDepth - 1));
+    pane.reset(); // and it goes
 }
 
 } // namespace

@@ -263,6 +263,9 @@ TEST(TemplateText, NamesAndFilling)
          {"1", "2", "3", "4", "5", "6"},
          {"a", "b", "c", "d", "e"},
          "abcde[6]"},
+        // A value that ends in a lead byte takes the next byte as its trail byte, as the
+        // text's characters are read from its start.
+        {"[a][b]", {"a", "b"}, {"\x81", "x"}, "\x81[b]"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.content);

@@ -145,31 +145,6 @@ ChmSystemInfo ParseChmSystem(std::string_view bytes)
     return info;
 }
 
-std::string NormalizeChmPath(std::string_view path)
-{
-    std::vector<std::string_view> segments;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find_first_of("/\\", start);
-        if (end == std::string_view::npos)
-            end = path.size();
-        const std::string_view segment = path.substr(start, end - start);
-        if (segment == "..") {
-            if (!segments.empty())
-                segments.pop_back();
-        } else if (!segment.empty() && segment != ".") {
-            segments.push_back(segment);
-        }
-        start = end + 1;
-    }
-    std::string result;
-    for (const std::string_view segment : segments) {
-        result += '/';
-        result += segment;
-    }
-    return result.empty() ? std::string("/") : result;
-}
-
 CChmArchive::~CChmArchive()
 {
     Close();

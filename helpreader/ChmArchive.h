@@ -1,5 +1,7 @@
 #pragma once
 
+#include "HelpArchive.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,10 +23,6 @@ struct ChmSystemInfo
 // bytes (little-endian). A record that runs past the end ends the reading; what was read before
 // it stands. Texts end at their first NUL.
 ChmSystemInfo ParseChmSystem(std::string_view bytes);
-
-// `path` as the archive names its objects: a leading "/", "/" between folders (a "\" counts as
-// one), no empty, "." or ".." segments (".." at the top stays at the top). Keeps the case.
-std::string NormalizeChmPath(std::string_view path);
 
 // A compiled HTML help file (.chm), read through chmlib. Object paths are UTF-8 bytes and are
 // compared without regard to ASCII case, as the format does.
