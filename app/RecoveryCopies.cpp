@@ -48,7 +48,7 @@ bool HasEnded(qint64 pid)
 #endif
 }
 
-// The largest copy read back: the largest file the document opens.
+// The largest copy read back: a sheet grows past the largest file that opens when text is pasted.
 constexpr std::size_t kMaxCopyBytes = 16 * 1024 * 1024;
 
 } // namespace
