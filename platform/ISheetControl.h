@@ -34,7 +34,7 @@ public:
     virtual void SetSelection(std::size_t start, std::size_t end) = 0;
     virtual void ScrollCaret() = 0;
     // Replaces the selection (at the caret when there is none) with `text`; the caret ends after
-    // it. Not recorded for undo. Raises the change notification.
+    // it. Not recorded for undo. Raises the change notification when the text changed.
     virtual void ReplaceSelection(std::string_view text) = 0;
 
     virtual std::string GetText() const = 0;
@@ -51,6 +51,7 @@ public:
     virtual void Copy() = 0;
     virtual void Paste() = 0;
 
-    // Called after the user or ReplaceSelection changed the text; never for SetText.
+    // Called after the user or ReplaceSelection changed the text; never for SetText, nor for an
+    // edit that leaves the text as it was.
     virtual void SetChangeHandler(std::function<void()> handler) = 0;
 };

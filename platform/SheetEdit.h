@@ -10,18 +10,18 @@
 #include <string>
 #include <string_view>
 
+class CSheetLineTable;
+class CSheetScrolling;
 class QInputMethodEvent;
 class QKeyEvent;
 class QMimeData;
 
-// The sheet: a plain-text edit without wrapping, with scroll bars as needed and a frame, seen
-// through ISheetControl in code page 932 byte offsets.
+// The sheet: a plain-text edit without wrapping, with both scroll bars and a frame, seen through
+// ISheetControl in code page 932 byte offsets.
 //
-// Each line is one text block, and each block break is a CR LF pair. A lone CR or LF is part of
-// its line and shows as U+240D or U+240A; a lead byte that begins no character shows as U+F700 +
-// byte (see Cp932Codec.h). The document only ever holds text that encodes to code page 932 and
-// decodes back to itself, so that what the sheet shows is what GetText gives, and byte offsets
-// agree with the text on screen:
+// The text is held as SheetText.h describes: one block per line. The document only ever holds
+// text that encodes to code page 932 and decodes back to itself, so that what the sheet shows is
+// what GetText gives, and byte offsets agree with the text on screen:
 //  - typed keys, input-method commits, paste and drop are encoded on the way in: a character the
 //    code page lacks becomes "?", and so do U+240D and U+240A typed as such; in pasted, dropped
 //    and committed text CR LF, LF and CR each become a line break;
@@ -29,7 +29,7 @@ class QMimeData;
 //    byte before a trail byte) is followed by the text those bytes read as. When that repair
 //    follows a typed key it cannot share the key's undo step, so the undo history is dropped.
 //
-// Return and Enter insert nothing: they raise enterPressed() unless an input method is composing
+// Return and Enter insert nothing: they raise EnterPressed() unless an input method is composing
 // (then the input method's own commit confirms the composition). Copy puts the selection on the
 // clipboard as Unicode text (lines end in LF) and as the exact bytes, which paste prefers.
 class CSheetEdit : public QPlainTextEdit, public ISheetControl
@@ -73,7 +73,7 @@ public:
 
 signals:
     // Return or Enter was pressed outside an input-method composition. Nothing was inserted.
-    void enterPressed();
+    void EnterPressed();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -83,7 +83,18 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
-    class CLineTable;
+    // Who is editing the document: the change handling differs for each.
+    enum class EEditor { User, Loading, Replacing, Repairing };
+    class CEditorScope;
+
+    // What the edits so far left to do once the document has finished changing.
+    struct PendingChange
+    {
+        bool notify = false; // the text changed since the last notification
+        bool repair = false; // blocks from firstBlock to lastBlock may need their canonical text
+        int firstBlock = 0;
+        int lastBlock = 0;
+    };
 
     void OnContentsChange(int position, int removed, int added);
     void OnContentsChanged();
@@ -93,14 +104,9 @@ private:
     std::size_t OffsetOf(int position) const;
     int PositionOf(std::size_t offset) const;
 
-    std::unique_ptr<CLineTable> m_lines; // bytes of each line, for offset <-> position
+    std::unique_ptr<CSheetLineTable> m_lines; // bytes of each line, for offset <-> position
+    CSheetScrolling* m_scrolling;             // owned by the widget as its child
     std::function<void()> m_changeHandler;
-    bool m_loading = false;     // SetText is replacing the document
-    bool m_replacing = false;   // ReplaceSelection is editing
-    bool m_repairing = false;   // RepairBlocks is editing
-    bool m_textChanged = false; // the text changed since the last notification
-    bool m_repairPending = false;
-    int m_repairFirst = 0; // blocks the last change touched
-    int m_repairLast = 0;
-    bool m_composing = false; // an input method shows a composition
+    EEditor m_editor = EEditor::User;
+    PendingChange m_pending;
 };

@@ -9,6 +9,13 @@ namespace {
 constexpr std::size_t kLinesAboveCaret = 5;
 constexpr std::string_view kSixLineBreaks = "\r\n\r\n\r\n\r\n\r\n\r\n";
 
+// A sheet has far fewer lines than ptrdiff_t can count; clamp all the same.
+std::ptrdiff_t LineCount(std::size_t lines)
+{
+    constexpr auto kMax = static_cast<std::size_t>(PTRDIFF_MAX);
+    return static_cast<std::ptrdiff_t>(lines < kMax ? lines : kMax);
+}
+
 } // namespace
 
 void PositionLogCaret(ISheetControl& sheet)
@@ -21,10 +28,11 @@ void PositionLogCaret(ISheetControl& sheet)
     const std::size_t caretLine = sheet.CurrentLine();
     if (firstVisible + kLinesAboveCaret < caretLine) {
         sheet.ReplaceSelection(kSixLineBreaks);
-        const std::size_t down = caretLine - firstVisible - kLinesAboveCaret;
-        // A sheet has far fewer lines than ptrdiff_t can count; clamp all the same.
-        constexpr auto kMax = static_cast<std::size_t>(PTRDIFF_MAX);
-        sheet.ScrollLines(static_cast<std::ptrdiff_t>(down < kMax ? down : kMax));
+        // The replacement scrolls its end into view, so the distance to line C - 5 is measured
+        // from where the sheet stands now: that line becomes the top line either way.
+        const std::size_t top = caretLine - kLinesAboveCaret;
+        const std::size_t now = sheet.FirstVisibleLine();
+        sheet.ScrollLines(top >= now ? LineCount(top - now) : -LineCount(now - top));
         sheet.SetSelection(end, end);
         sheet.ScrollCaret();
     }

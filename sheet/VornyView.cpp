@@ -59,11 +59,13 @@ CVornyView::CVornyView(ISettingsStore& store, QWidget* parent)
 
     m_edit = new CSheetEdit(this);
     m_edit->setGeometry(units.Rect(5, 6, 225, 179));
-    connect(m_edit, &CSheetEdit::enterPressed, this, &CVornyView::OnEnter);
+    connect(m_edit, &CSheetEdit::EnterPressed, this, &CVornyView::OnEnter);
 
     m_enterButton = new QPushButton(QStringLiteral("Enter"), this);
     m_enterButton->setGeometry(units.Rect(313, 166, 54, 19));
     m_enterButton->setFocusPolicy(Qt::NoFocus); // after every command the focus is the sheet's
+    // The form's default button, drawn with the default frame; the sheet itself takes Enter.
+    m_enterButton->setDefault(true);
     connect(m_enterButton, &QPushButton::clicked, this, &CVornyView::OnEnter);
 
     CreateKeypad();

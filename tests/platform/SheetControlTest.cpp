@@ -11,7 +11,9 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -332,11 +334,18 @@ TYPED_TEST(SheetControlTest, SetTextDoesNotNotify)
     EXPECT_EQ(this->changes, 0);
 }
 
-TYPED_TEST(SheetControlTest, EveryReplaceSelectionNotifiesOnce)
+TYPED_TEST(SheetControlTest, EveryReplaceSelectionThatChangesTheTextNotifiesOnce)
 {
     this->Load("1");
     this->sheet->ReplaceSelection("2");
     this->sheet->ReplaceSelection("\r\n3\r\n");
+    EXPECT_EQ(this->changes, 2);
+    // Nothing in place of nothing, and a selection replaced by its own bytes, change nothing.
+    this->sheet->ReplaceSelection("");
+    this->sheet->SetSelection(0, 1);
+    this->sheet->ReplaceSelection("2");
+    EXPECT_EQ(this->changes, 2);
+    this->sheet->SetSelection(0, 1);
     this->sheet->ReplaceSelection("");
     EXPECT_EQ(this->changes, 3);
 }
@@ -601,7 +610,7 @@ protected:
     {
         edit = MakeEdit();
         edit->SetChangeHandler([this] { ++changes; });
-        QObject::connect(edit.get(), &CSheetEdit::enterPressed, [this] { ++enters; });
+        QObject::connect(edit.get(), &CSheetEdit::EnterPressed, [this] { ++enters; });
     }
 
     void Load(std::string_view text, std::size_t caret)
@@ -646,12 +655,38 @@ TEST_F(SheetEditTest, LoneCrAndLfShowAsMarks)
     EXPECT_EQ(edit->document()->blockCount(), 2);
 }
 
-TEST_F(SheetEditTest, NoWrappingAndScrollBarsAsNeeded)
+// Both bars always show, disabled while there is nothing to scroll; lines scroll until the last
+// line is the top line, and the bar's range follows the text again once scrolled back.
+TEST_F(SheetEditTest, ScrollBarsShowAlwaysAndScrollPastTheEnd)
 {
+    edit->resize(200, 120);
+    edit->show();
+    QApplication::processEvents();
+    QScrollBar* vertical = edit->verticalScrollBar();
+    QScrollBar* horizontal = edit->horizontalScrollBar();
+    EXPECT_TRUE(vertical->isVisible() && horizontal->isVisible());
+    EXPECT_FALSE(vertical->isEnabled() || horizontal->isEnabled());
+
+    std::string text;
+    for (int i = 0; i < 40; ++i)
+        text += std::to_string(i) + std::string(i == 7 ? 200 : 1, 'x') + "\r\n";
+    Load(text, 0); // 41 lines, one too wide for the sheet
+    QApplication::processEvents();
+    EXPECT_TRUE(vertical->isEnabled() && horizontal->isEnabled());
+    const int textEnd = vertical->maximum();
+    ASSERT_LT(textEnd, 40);
+
+    edit->ScrollLines(1000);
+    EXPECT_EQ(edit->FirstVisibleLine(), 40u);
+    EXPECT_EQ(edit->cursorForPosition(QPoint(1, 1)).blockNumber(), 40);
+    edit->resize(210, 130); // the edit control sets its range again: the top line stays
+    QApplication::processEvents();
+    EXPECT_EQ(edit->FirstVisibleLine(), 40u);
+
+    edit->ScrollLines(-1000);
+    EXPECT_EQ(edit->FirstVisibleLine(), 0u);
+    EXPECT_LE(vertical->maximum(), textEnd + 1);
     EXPECT_EQ(edit->lineWrapMode(), QPlainTextEdit::NoWrap);
-    EXPECT_EQ(edit->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
-    EXPECT_EQ(edit->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
-    EXPECT_NE(edit->frameShape(), QFrame::NoFrame);
 }
 
 TEST_F(SheetEditTest, TypedTextIsEncoded)

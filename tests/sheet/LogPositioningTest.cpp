@@ -6,14 +6,22 @@
 #include <algorithm>
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace {
 
-// The in-memory sheet seen through a window of `rows` lines that scrolls as the real one does.
+// The in-memory sheet seen through a window of `rows` lines that scrolls as the real one does:
+// a replacement scrolls its end into view, and lines scroll until the last is the top line.
 class CWindowedSheet : public CMemorySheet
 {
 public:
     explicit CWindowedSheet(std::size_t rows) : m_rows(rows) {}
+
+    void ReplaceSelection(std::string_view text) override
+    {
+        CMemorySheet::ReplaceSelection(text);
+        ScrollCaret();
+    }
 
     std::size_t FirstVisibleLine() const override { return m_top; }
     void ScrollCaret() override
@@ -65,9 +73,16 @@ TEST(LogPositioning, ALongLogGetsSixEmptyLinesBelowItsLastLine)
     EXPECT_EQ(sheet.GetText(), log + "\r\n\r\n\r\n\r\n\r\n\r\n");
     EXPECT_EQ(sheet.GetSelection().start, log.size());
     EXPECT_EQ(sheet.GetSelection().end, log.size());
-    // The old last line (100, the empty one) is the sixth visible line.
+    // The old last line (100, the empty one) is the sixth visible line, in a window of any
+    // height that shows more than six lines.
     EXPECT_EQ(sheet.FirstVisibleLine(), 100u - 5u);
     EXPECT_EQ(changes, 1);
+    for (const std::size_t rows : {7u, 12u, 200u}) {
+        CWindowedSheet other(rows);
+        other.SetText(log);
+        PositionLogCaret(other);
+        EXPECT_EQ(other.FirstVisibleLine(), 100u - 5u) << rows;
+    }
 }
 
 TEST(LogPositioning, AShortLogIsLeftAsItIs)

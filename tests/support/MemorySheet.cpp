@@ -69,10 +69,12 @@ void CMemorySheet::Edit(std::string_view bytes, bool undoable)
         m_undo.clear();
     const std::size_t start = std::min(m_anchor, m_caret);
     const std::size_t end = std::max(m_anchor, m_caret);
+    const std::string before = m_text;
     m_text.replace(start, end - start, bytes);
     m_text = Cp932SteadyBytes(std::move(m_text));
     m_anchor = m_caret = Normalise(start + bytes.size());
-    Notify();
+    if (m_text != before)
+        Notify();
 }
 
 ISheetControl::Selection CMemorySheet::GetSelection() const
