@@ -18,9 +18,9 @@ QString ContactMailAddress()
     return QStringLiteral("quarn@example.jp");
 }
 
-CAboutDlg::CAboutDlg(QWidget* owner)
-    : QDialog(owner), m_linkHome(HomePageAddress(), this), m_linkMail(ContactMailAddress(), this),
-      m_icon(new QLabel(this)),
+CAboutDlg::CAboutDlg(IDesktop& desktop, QWidget* owner)
+    : QDialog(owner), m_linkHome(desktop, HomePageAddress(), this),
+      m_linkMail(desktop, ContactMailAddress(), this), m_icon(new QLabel(this)),
       m_version(new QLabel(QStringLiteral("Brunovelt Version 1.10"), this)),
       m_notice(new QLabel(QStringLiteral("Copyright (C) 2026 Halsk"), this)),
       m_ok(new QPushButton(QStringLiteral("OK"), this))
@@ -56,8 +56,8 @@ CAboutDlg::CAboutDlg(QWidget* owner)
     connect(m_ok, &QPushButton::clicked, this, &CAboutDlg::accept);
 }
 
-void RunAboutCommand(QWidget* owner)
+void RunAboutCommand(IDesktop& desktop, QWidget* owner)
 {
-    CAboutDlg dialog(owner);
+    CAboutDlg dialog(desktop, owner);
     dialog.exec();
 }

@@ -24,7 +24,7 @@ public:
     static constexpr int kHeightDlu = 91;
 
     // `owner` is the window the box is modal to and centred over.
-    explicit CAboutDlg(QWidget* owner = nullptr);
+    explicit CAboutDlg(IDesktop& desktop, QWidget* owner = nullptr);
 
     CStaticLink m_linkHome; // opens its own text
     CStaticLink m_linkMail; // "mailto:" and the contact address
@@ -42,4 +42,4 @@ private:
 };
 
 // The About command: shows the box modally over `owner` and forgets it.
-void RunAboutCommand(QWidget* owner);
+void RunAboutCommand(IDesktop& desktop, QWidget* owner);

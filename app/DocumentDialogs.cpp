@@ -1,5 +1,7 @@
 #include "DocumentDialogs.h"
 
+#include "Desktop.h"
+
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
@@ -32,12 +34,10 @@ QFileDialog* CreateDialog(QWidget* parent, const QString& title)
     return dialog;
 }
 
-std::optional<QString> Run(QFileDialog* created)
+std::optional<QString> Run(IDesktop& desktop, QFileDialog* created)
 {
     const std::unique_ptr<QFileDialog> dialog(created);
-    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
-        return std::nullopt;
-    return dialog->selectedFiles().constFirst();
+    return desktop.RunFileDialog(*dialog);
 }
 
 } // namespace
@@ -67,12 +67,13 @@ QFileDialog* CreateSaveAsDialog(QWidget* parent, const QString& suggested)
     return dialog;
 }
 
-std::optional<QString> AskOpenFilePath(QWidget* parent)
+std::optional<QString> AskOpenFilePath(IDesktop& desktop, QWidget* parent)
 {
-    return Run(CreateOpenDialog(parent));
+    return Run(desktop, CreateOpenDialog(parent));
 }
 
-std::optional<QString> AskSaveAsFilePath(QWidget* parent, const QString& suggested)
+std::optional<QString> AskSaveAsFilePath(IDesktop& desktop, QWidget* parent,
+                                         const QString& suggested)
 {
-    return Run(CreateSaveAsDialog(parent, suggested));
+    return Run(desktop, CreateSaveAsDialog(parent, suggested));
 }

@@ -4,6 +4,7 @@
 
 #include <optional>
 
+class IDesktop;
 class QFileDialog;
 class QWidget;
 
@@ -19,6 +20,7 @@ QString AllFilesFilter();
 QFileDialog* CreateOpenDialog(QWidget* parent);
 QFileDialog* CreateSaveAsDialog(QWidget* parent, const QString& suggested);
 
-// Runs the dialog; the chosen file's path, or none when cancelled.
-std::optional<QString> AskOpenFilePath(QWidget* parent);
-std::optional<QString> AskSaveAsFilePath(QWidget* parent, const QString& suggested);
+// Runs the dialog on `desktop`; the chosen file's path, or none when cancelled.
+std::optional<QString> AskOpenFilePath(IDesktop& desktop, QWidget* parent);
+std::optional<QString> AskSaveAsFilePath(IDesktop& desktop, QWidget* parent,
+                                         const QString& suggested);

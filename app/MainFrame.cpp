@@ -6,7 +6,7 @@
 #include "CommandIds.h"
 #include "HelpWindow.h"
 #include "KeyLockPanes.h"
-#include "MessageBox.h"
+#include "Desktop.h"
 #include "OptDlg.h"
 #include "SheetEdit.h"
 #include "VornyView.h"
@@ -57,9 +57,9 @@ public:
 
 } // namespace
 
-CMainFrame::CMainFrame(ISettingsStore& store, std::function<QString()> defaultLogPath,
-                       QString helpFilePath)
-    : m_store(store), m_defaultLogPath(std::move(defaultLogPath)),
+CMainFrame::CMainFrame(ISettingsStore& store, IDesktop& desktop,
+                       std::function<QString()> defaultLogPath, QString helpFilePath)
+    : m_store(store), m_desktop(desktop), m_defaultLogPath(std::move(defaultLogPath)),
       m_helpFilePath(std::move(helpFilePath))
 {
     setWindowIcon(AppIcon());
@@ -150,7 +150,7 @@ bool CMainFrame::RouteCommand(int id)
 bool CMainFrame::OnCommand(int id)
 {
     switch (id) {
-    case ID_VIEW_OPTIONS: RunOptionsCommand(m_store, m_defaultLogPath, this); break;
+    case ID_VIEW_OPTIONS: RunOptionsCommand(m_store, m_desktop, m_defaultLogPath, this); break;
     case ID_HELP_KEYWORD:
         // No test for the file first, and no message for a missing one; a file that is there but
         // cannot be read is reported, as the viewer would.
@@ -192,8 +192,9 @@ void CMainFrame::WinHelp(int /*data*/, int command)
         grabber->releaseMouse();
 
     if (!QFileInfo(m_helpFilePath).isFile()) {
-        ShowMessageBox(this, QStringLiteral("ヘルプファイルがありません：%1")
-                                 .arg(QDir::toNativeSeparators(m_helpFilePath)));
+        ShowMessageBox(m_desktop, this,
+                       QStringLiteral("ヘルプファイルがありません：%1")
+                           .arg(QDir::toNativeSeparators(m_helpFilePath)));
         return;
     }
     if (command == HELP_FINDER && !ShowHelpFile(m_helpFilePath, EHelpPage::DefaultTopic, this))
@@ -202,8 +203,9 @@ void CMainFrame::WinHelp(int /*data*/, int command)
 
 void CMainFrame::ReportUnreadableHelp(QWidget* owner)
 {
-    ShowMessageBox(owner, QStringLiteral("ヘルプファイルを読めません：%1")
-                              .arg(QDir::toNativeSeparators(m_helpFilePath)));
+    ShowMessageBox(m_desktop, owner,
+                   QStringLiteral("ヘルプファイルを読めません：%1")
+                       .arg(QDir::toNativeSeparators(m_helpFilePath)));
 }
 
 void CMainFrame::SetDocumentTitle(const QString& title)

@@ -8,6 +8,7 @@
 #include <functional>
 
 class CVornyView;
+class IDesktop;
 class ISettingsStore;
 class QLabel;
 class QToolBar;
@@ -29,7 +30,7 @@ public:
         std::function<bool()> closeCheck; // false keeps the window open
     };
 
-    CMainFrame(ISettingsStore& store, std::function<QString()> defaultLogPath,
+    CMainFrame(ISettingsStore& store, IDesktop& desktop, std::function<QString()> defaultLogPath,
                QString helpFilePath);
     ~CMainFrame() override;
 
@@ -71,6 +72,7 @@ private:
     void ReportUnreadableHelp(QWidget* owner);
 
     ISettingsStore& m_store;
+    IDesktop& m_desktop;
     std::function<QString()> m_defaultLogPath;
     QString m_helpFilePath;
     AppHooks m_hooks;

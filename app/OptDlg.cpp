@@ -3,7 +3,7 @@
 #include "DialogUnits.h"
 #include "ISettingsStore.h"
 #include "LogPath.h"
-#include "MessageBox.h"
+#include "Desktop.h"
 #include "SettingsWriteFailure.h"
 
 #include <QCheckBox>
@@ -46,21 +46,6 @@ public:
     }
 };
 
-LogFileDialogHook& LogFileDialogHookSlot()
-{
-    static LogFileDialogHook hook;
-    return hook;
-}
-
-std::optional<QString> RunLogFileDialog(QFileDialog& dialog)
-{
-    if (const LogFileDialogHook& hook = LogFileDialogHookSlot())
-        return hook(dialog);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return dialog.selectedFiles().first();
-}
-
 // True when `text` comes back unchanged from code page 932, the form in which the settings
 // store takes it.
 bool FitsCodePage932(const QString& text)
@@ -70,13 +55,13 @@ bool FitsCodePage932(const QString& text)
 
 } // namespace
 
-COptDlg::COptDlg(QWidget* owner)
+COptDlg::COptDlg(IDesktop& desktop, QWidget* owner)
     : QDialog(owner),
       m_autoSave(new QCheckBox(QStringLiteral("計算画面をファイルに自動保存(&A)"), this)),
       m_fileLabel(new QLabel(QStringLiteral("ファイル名(&F):"), this)), m_file(new QLineEdit(this)),
       m_browse(new QPushButton(QStringLiteral("参照(&B)..."), this)),
       m_ok(new QPushButton(QStringLiteral("OK"), this)),
-      m_cancel(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this))
+      m_cancel(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this)), m_desktop(desktop)
 {
     setWindowTitle(QStringLiteral("設定"));
     const QFont dialogFont = DialogFont();
@@ -121,7 +106,7 @@ void COptDlg::accept()
     // lacks would name another file, so such a name is not taken.
     const QString name = m_file->text();
     if (name != m_strDefaultLogFile && !FitsCodePage932(name)) {
-        ShowMessageBox(this,
+        ShowMessageBox(m_desktop, this,
                        QStringLiteral("ファイル名に使えない文字が含まれています：%1").arg(name));
         m_file->setFocus();
         return;
@@ -141,7 +126,7 @@ void COptDlg::OnBrowse()
     const QFileInfo current(m_strLogFile);
     if (current.isAbsolute() && current.dir().exists())
         dialog.setDirectory(current.dir());
-    const std::optional<QString> chosen = RunLogFileDialog(dialog);
+    const std::optional<QString> chosen = m_desktop.RunFileDialog(dialog);
     if (!chosen)
         return;
     m_strLogFile = QDir::toNativeSeparators(QFileInfo(*chosen).absoluteFilePath());
@@ -168,15 +153,10 @@ void ConfigureLogFileDialog(QFileDialog& dialog)
                      });
 }
 
-LogFileDialogHook SetLogFileDialogHook(LogFileDialogHook hook)
+bool RunOptionsCommand(ISettingsStore& store, IDesktop& desktop,
+                       const std::function<QString()>& defaultLogPath, QWidget* owner)
 {
-    return std::exchange(LogFileDialogHookSlot(), std::move(hook));
-}
-
-bool RunOptionsCommand(ISettingsStore& store, const std::function<QString()>& defaultLogPath,
-                       QWidget* owner)
-{
-    COptDlg dialog(owner);
+    COptDlg dialog(desktop, owner);
     dialog.m_bAutoSave = store.GetInt("System", "Log", 1);
     dialog.m_strDefaultLogFile = defaultLogPath();
     dialog.m_strLogFile = ReadLogFileSetting(store, dialog.m_strDefaultLogFile);
@@ -186,7 +166,7 @@ bool RunOptionsCommand(ISettingsStore& store, const std::function<QString()>& de
                                         {"System", "LogFile", std::string_view(logFile)}};
         if (store.WriteValues(values))
             return true;
-        ReportSettingsWriteFailure(&dialog, store);
+        ReportSettingsWriteFailure(desktop, &dialog, store);
         return false;
     });
     return dialog.exec() == QDialog::Accepted;

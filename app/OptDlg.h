@@ -9,6 +9,7 @@
 #include <optional>
 #include <utility>
 
+class IDesktop;
 class ISettingsStore;
 class QCheckBox;
 class QFileDialog;
@@ -28,7 +29,7 @@ public:
     static constexpr int kWidthDlu = 221;
     static constexpr int kHeightDlu = 94;
 
-    explicit COptDlg(QWidget* owner = nullptr);
+    explicit COptDlg(IDesktop& desktop, QWidget* owner = nullptr);
 
     int m_bAutoSave = 0;  // non-zero: ticked
     QString m_strLogFile; // as typed; may be empty or relative
@@ -64,6 +65,7 @@ private:
     QPushButton* m_ok;
     QPushButton* m_cancel;
     std::function<bool()> m_commit;
+    IDesktop& m_desktop;
 };
 
 // Sets up the chooser of the log file: titled "計算結果保存ﾌｧｲﾙ名", the name "*.txt" to start
@@ -71,16 +73,10 @@ private:
 // a file that does not exist yet may be chosen.
 void ConfigureLogFileDialog(QFileDialog& dialog);
 
-// Runs a configured chooser and gives the chosen file's full path, or none when the user
-// cancelled. Tests put a hook in its place that answers instead; an empty hook brings the real
-// dialog back. Returns the hook it replaces.
-using LogFileDialogHook = std::function<std::optional<QString>(QFileDialog&)>;
-LogFileDialogHook SetLogFileDialogHook(LogFileDialogHook hook);
-
 // The options command: fills the dialog from "System"/"Log" (default 1) and "System"/"LogFile"
 // (default: `defaultLogPath()`, called every time, as it creates the default log file when it
 // is missing), shows it over `owner` and, on OK, writes both values as they stand, changed or
 // not, in one write; when that fails the user is told why and the dialog stays open. Cancel
 // writes nothing. True when the user confirmed and both values were written.
-bool RunOptionsCommand(ISettingsStore& store, const std::function<QString()>& defaultLogPath,
-                       QWidget* owner);
+bool RunOptionsCommand(ISettingsStore& store, IDesktop& desktop,
+                       const std::function<QString()>& defaultLogPath, QWidget* owner);

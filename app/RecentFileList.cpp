@@ -20,8 +20,8 @@ std::string EntryName(std::size_t index)
 
 } // namespace
 
-CRecentFileList::CRecentFileList(ISettingsStore& store, std::size_t size)
-    : m_store(store), m_size(size)
+CRecentFileList::CRecentFileList(ISettingsStore& store, IDesktop& desktop, std::size_t size)
+    : m_store(store), m_desktop(desktop), m_size(size)
 {}
 
 void CRecentFileList::ReadList()
@@ -54,7 +54,7 @@ void CRecentFileList::SaveList()
     // when writing starts to fail, and none for the failures after it until a write succeeds.
     const bool written = WriteList();
     if (!written && !m_bFailureShown)
-        ReportSettingsWriteFailure(nullptr, m_store);
+        ReportSettingsWriteFailure(m_desktop, nullptr, m_store);
     m_bFailureShown = !written;
 }
 

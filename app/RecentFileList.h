@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 
+class IDesktop;
 class ISettingsStore;
 
 // The recently used documents, most recent first, kept in the settings store as
@@ -17,7 +18,7 @@ class CRecentFileList
 public:
     static constexpr std::size_t kDefaultSize = 4;
 
-    explicit CRecentFileList(ISettingsStore& store, std::size_t size = kDefaultSize);
+    CRecentFileList(ISettingsStore& store, IDesktop& desktop, std::size_t size = kDefaultSize);
 
     // Replaces the entries by those in the store (empty values are skipped).
     void ReadList();
@@ -31,7 +32,6 @@ public:
     void Remove(std::size_t index); // an index past the end is ignored
 
     const std::vector<QString>& Entries() const { return m_entries; }
-    std::size_t Capacity() const { return m_size; }
 
     // Called after each change of the entries (to rebuild a menu).
     void SetChangeHandler(std::function<void()> handler) { m_onChange = std::move(handler); }
@@ -42,6 +42,7 @@ private:
     void SaveList();
 
     ISettingsStore& m_store;
+    IDesktop& m_desktop; // tells of a failed write
     std::size_t m_size;
     std::vector<QString> m_entries;
     std::function<void()> m_onChange;

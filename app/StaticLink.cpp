@@ -1,7 +1,7 @@
 #include "StaticLink.h"
 
-#include <QApplication>
-#include <QDesktopServices>
+#include "Desktop.h"
+
 #include <QDir>
 #include <QMouseEvent>
 #include <QPainter>
@@ -11,49 +11,8 @@
 
 #include <utility>
 
-namespace {
-
-CStaticLink::OpenHook& OpenHookSlot()
-{
-    static CStaticLink::OpenHook hook;
-    return hook;
-}
-
-CStaticLink::BeepHook& BeepHookSlot()
-{
-    static CStaticLink::BeepHook hook;
-    return hook;
-}
-
-bool OpenThroughDesktop(const QUrl& url)
-{
-    const CStaticLink::OpenHook& hook = OpenHookSlot();
-    return hook ? hook(url) : QDesktopServices::openUrl(url);
-}
-
-void Beep()
-{
-    const CStaticLink::BeepHook& hook = BeepHookSlot();
-    if (hook)
-        hook();
-    else
-        QApplication::beep();
-}
-
-} // namespace
-
 const QColor CStaticLink::s_crUnvisited(0, 0, 255);
 const QColor CStaticLink::s_crVisited(128, 0, 128);
-
-CStaticLink::OpenHook CStaticLink::SetOpenHook(OpenHook hook)
-{
-    return std::exchange(OpenHookSlot(), std::move(hook));
-}
-
-CStaticLink::BeepHook CStaticLink::SetBeepHook(BeepHook hook)
-{
-    return std::exchange(BeepHookSlot(), std::move(hook));
-}
 
 const QCursor& CStaticLink::LinkCursor()
 {
@@ -61,12 +20,13 @@ const QCursor& CStaticLink::LinkCursor()
     return cursor;
 }
 
-CStaticLink::CStaticLink(QWidget* parent, const QString& target)
-    : CStaticLink(QString(), parent, target)
+CStaticLink::CStaticLink(IDesktop& desktop, QWidget* parent, const QString& target)
+    : CStaticLink(desktop, QString(), parent, target)
 {}
 
-CStaticLink::CStaticLink(const QString& text, QWidget* parent, const QString& target)
-    : QLabel(text, parent), m_strTarget(target)
+CStaticLink::CStaticLink(IDesktop& desktop, const QString& text, QWidget* parent,
+                         const QString& target)
+    : QLabel(text, parent), m_strTarget(target), m_desktop(desktop)
 {
     // A link's text is shown as it is: no markup, no mnemonic.
     setTextFormat(Qt::PlainText);
@@ -82,11 +42,11 @@ void CStaticLink::Activate()
     // A file that exists (relative to the current folder unless absolute) opens as that file;
     // anything else as an address, as the desktop's own open does.
     const QUrl url = QUrl::fromUserInput(m_strTarget, QDir::currentPath());
-    if (url.isValid() && OpenThroughDesktop(url)) {
+    if (url.isValid() && m_desktop.OpenUrl(url)) {
         m_crText = s_crVisited;
         update();
     } else {
-        Beep();
+        m_desktop.Beep();
     }
 }
 

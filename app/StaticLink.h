@@ -6,10 +6,9 @@
 #include <QLabel>
 #include <QString>
 
-#include <functional>
 #include <optional>
 
-class QUrl;
+class IDesktop;
 
 // A label that works as a hyperlink: blue underlined text and a pointing-hand cursor; a left
 // click opens the target through the desktop, after which the text turns purple for the rest of
@@ -25,19 +24,14 @@ public:
     static const QColor s_crUnvisited; // 0, 0, 255
     static const QColor s_crVisited;   // 128, 0, 128
 
-    // Opens a target; true when the desktop took it.
-    using OpenHook = std::function<bool(const QUrl&)>;
-    using BeepHook = std::function<void()>;
-    // Replace the desktop's open and the application beep (an empty hook brings the real one
-    // back); each returns the hook it replaces. For tests, on the GUI thread.
-    static OpenHook SetOpenHook(OpenHook hook);
-    static BeepHook SetBeepHook(BeepHook hook);
-
     // The pointing-hand cursor all links share, made at the first request in a run.
     static const QCursor& LinkCursor();
 
-    explicit CStaticLink(QWidget* parent = nullptr, const QString& target = QString());
-    CStaticLink(const QString& text, QWidget* parent, const QString& target = QString());
+    // `desktop` opens the target and beeps when it cannot.
+    explicit CStaticLink(IDesktop& desktop, QWidget* parent = nullptr,
+                         const QString& target = QString());
+    CStaticLink(IDesktop& desktop, const QString& text, QWidget* parent,
+                const QString& target = QString());
 
     QString m_strTarget;
     QColor m_crText = s_crUnvisited;
@@ -56,5 +50,6 @@ protected:
 private:
     bool ShowsText() const;
 
+    IDesktop& m_desktop;
     std::optional<QFont> m_fontUnderline;
 };

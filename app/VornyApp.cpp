@@ -6,7 +6,7 @@
 #include "LogPath.h"
 #include "MainFrame.h"
 #include "FileErrors.h"
-#include "MessageBox.h"
+#include "Desktop.h"
 #include "QuitSignals.h"
 #include "SettingsStore.h"
 #include "SheetEdit.h"
@@ -40,9 +40,10 @@ bool IsFlag(const QString& argument)
 // How long after an edit the recovery copy follows at the latest.
 constexpr int kRecoveryDelayMs = 2000;
 
-CVornyApp::CVornyApp(std::unique_ptr<ISettingsStore> store, std::optional<QString> recoveryFolder)
-    : m_store(store ? std::move(store) : std::make_unique<CSettingsStore>()),
-      m_recentFiles(*m_store), m_recovery(recoveryFolder ? *recoveryFolder : StateFolder())
+CVornyApp::CVornyApp(IDesktop& desktop, std::unique_ptr<ISettingsStore> store,
+                     std::optional<QString> recoveryFolder)
+    : m_desktop(desktop), m_store(store ? std::move(store) : std::make_unique<CSettingsStore>()),
+      m_recentFiles(*m_store, desktop), m_recovery(recoveryFolder ? *recoveryFolder : StateFolder())
 {
     m_recoveryTimer.setSingleShot(true);
     m_recoveryTimer.setInterval(kRecoveryDelayMs);
@@ -77,8 +78,8 @@ bool CVornyApp::InitInstance(const QStringList& arguments)
     m_recentFiles.ReadList();
 
     // The one document template: the window, its view and the document.
-    m_frame = std::make_unique<CMainFrame>(*m_store, DefaultLogPath, m_helpFilePath);
-    m_view = new CVornyView(*m_store);
+    m_frame = std::make_unique<CMainFrame>(*m_store, m_desktop, DefaultLogPath, m_helpFilePath);
+    m_view = new CVornyView(*m_store, m_desktop);
     m_frame->SetView(m_view);
     m_doc = std::make_unique<CVornyDoc>(*this, *m_store, m_recentFiles, DefaultLogPath);
     m_doc->SetRecoveryCopies(&m_recovery);
@@ -139,7 +140,7 @@ bool CVornyApp::DocumentToOpen(const std::optional<QString>& file, QString& path
     // A configured log that is not there yet is made, as the default one is: otherwise every
     // start would end at its message, and the options that name it could not be reached.
     if (const EFileError made = EnsureLogFile(logPath); made != EFileError::None) {
-        ShowMessageBox(nullptr, FailureMessage(EDocumentOperation::Open, made, logPath));
+        ShowMessageBox(m_desktop, nullptr, FailureMessage(EDocumentOperation::Open, made, logPath));
         return false;
     }
     path = QDir::cleanPath(QFileInfo(logPath).absoluteFilePath());
@@ -165,7 +166,7 @@ bool CVornyApp::OnCommand(int id)
     case ID_FILE_SAVE: m_doc->DoFileSave(); return true;
     case ID_FILE_SAVE_AS: m_doc->DoSaveAs(); return true;
     case ID_APP_EXIT: m_frame->close(); return true;
-    case ID_APP_ABOUT: RunAboutCommand(m_frame.get()); return true;
+    case ID_APP_ABOUT: RunAboutCommand(m_desktop, m_frame.get()); return true;
     default: return false;
     }
 }
@@ -224,12 +225,12 @@ QWidget* CVornyApp::DialogParent()
 
 std::optional<QString> CVornyApp::AskOpenPath()
 {
-    return AskOpenFilePath(m_frame.get());
+    return AskOpenFilePath(m_desktop, m_frame.get());
 }
 
 std::optional<QString> CVornyApp::AskSaveAsPath(const QString& suggested)
 {
-    return AskSaveAsFilePath(m_frame.get(), suggested);
+    return AskSaveAsFilePath(m_desktop, m_frame.get(), suggested);
 }
 
 void CVornyApp::InitialUpdate()

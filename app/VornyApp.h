@@ -25,9 +25,9 @@ class QSessionManager;
 class CVornyApp final : public IDocumentHost, public ISheetDocument
 {
 public:
-    // `store` is the per-user store and `recoveryFolder` the state folder unless a test passes
-    // its own.
-    explicit CVornyApp(std::unique_ptr<ISettingsStore> store = nullptr,
+    // `desktop` shows every box and dialog of the run. `store` is the per-user store and
+    // `recoveryFolder` the state folder unless a test passes its own.
+    explicit CVornyApp(IDesktop& desktop, std::unique_ptr<ISettingsStore> store = nullptr,
                        std::optional<QString> recoveryFolder = std::nullopt);
     ~CVornyApp() override;
     CVornyApp(const CVornyApp&) = delete;
@@ -58,6 +58,7 @@ public:
     // IDocumentHost
     ISheetControl& Sheet() override;
     QWidget* DialogParent() override;
+    IDesktop& Desktop() override { return m_desktop; }
     std::optional<QString> AskOpenPath() override;
     std::optional<QString> AskSaveAsPath(const QString& suggested) override;
     void InitialUpdate() override;
@@ -78,6 +79,7 @@ private:
     void OnCommitData(QSessionManager& manager);
     void RefreshRecentFiles();
 
+    IDesktop& m_desktop;
     QString m_helpFilePath;
     std::unique_ptr<ISettingsStore> m_store;
     CRecentFileList m_recentFiles;

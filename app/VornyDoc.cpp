@@ -5,7 +5,7 @@
 #include "ISettingsStore.h"
 #include "ISheetControl.h"
 #include "LogPath.h"
-#include "MessageBox.h"
+#include "Desktop.h"
 #include "RecentFileList.h"
 #include "RecoveryCopies.h"
 
@@ -298,7 +298,8 @@ void CVornyDoc::DiscardRecoveryCopy(const QString& path) const
 EMessageResult CVornyDoc::Tell(const QString& text, EMessageButtons buttons)
 {
     if (!m_bUnattended)
-        return ShowMessageBox(m_host.DialogParent(), text, EMessageIcon::Exclamation, buttons);
+        return ShowMessageBox(m_host.Desktop(), m_host.DialogParent(), text,
+                              EMessageIcon::Exclamation, buttons);
     std::fprintf(stderr, "brunovelt: %s\n", text.toLocal8Bit().constData());
     return buttons == EMessageButtons::Ok ? EMessageResult::Ok : EMessageResult::No;
 }

@@ -13,6 +13,7 @@
 
 class CRecentFileList;
 class CRecoveryCopies;
+class IDesktop;
 class ISettingsStore;
 class ISheetControl;
 class QWidget;
@@ -35,6 +36,8 @@ public:
     virtual ISheetControl& Sheet() = 0;
     // The owner of the document's message boxes; null for none.
     virtual QWidget* DialogParent() = 0;
+    // Where the document's message boxes are shown.
+    virtual IDesktop& Desktop() = 0;
     // The Open dialog ("開く"); none when it was cancelled.
     virtual std::optional<QString> AskOpenPath() = 0;
     // The Save As dialog ("名前を付けて保存") starting at `suggested` (a path or a bare title);

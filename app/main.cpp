@@ -1,4 +1,5 @@
 #include "CommandLineTool.h"
+#include "Desktop.h"
 #include "StartupProbe.h"
 #include "VornyApp.h"
 #include "WindowSystemCheck.h"
@@ -29,7 +30,8 @@ int main(int argc, char** argv)
     if (qtTexts.load(QStringLiteral("qtbase_ja"),
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
-    CVornyApp app;
+    CDesktop desktop; // every box and dialog of the run
+    CVornyApp app(desktop);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     if (!app.InitInstance(arguments))

@@ -1,19 +1,11 @@
 #include "MessageBox.h"
 
-#include "DataExchange.h"
-
 #include <QAbstractButton>
 #include <QMessageBox>
 
-#include <utility>
+#include <vector>
 
 namespace {
-
-MessageBoxHook& Hook()
-{
-    static MessageBoxHook hook;
-    return hook;
-}
 
 QMessageBox::Icon BoxIcon(EMessageIcon icon)
 {
@@ -74,17 +66,11 @@ EMessageResult DefaultAnswer(EMessageButtons buttons)
                : EMessageResult::Ok;
 }
 
-EMessageResult ShowMessageBox(QWidget* parent, const QString& text, EMessageIcon icon,
-                              EMessageButtons buttons)
+EMessageResult RunMessageBox(const MessageBoxRequest& request)
 {
-    const MessageBoxRequest request{parent, MessageBoxCaption(), text, icon, buttons};
-    if (Hook()) {
-        // A copy, so that a hook that replaces itself is not destroyed while it runs.
-        const MessageBoxHook hook = Hook();
-        return hook(request);
-    }
-
-    QMessageBox box(BoxIcon(icon), request.caption, text, QMessageBox::NoButton, parent);
+    const EMessageButtons buttons = request.buttons;
+    QMessageBox box(BoxIcon(request.icon), request.caption, request.text, QMessageBox::NoButton,
+                    request.parent);
     box.setTextFormat(Qt::PlainText);
     const std::vector<BoxButton> boxButtons = BoxButtons(buttons);
     for (const BoxButton& b : boxButtons) {
@@ -100,35 +86,4 @@ EMessageResult ShowMessageBox(QWidget* parent, const QString& text, EMessageIcon
             return b.result;
     }
     return ClosedAnswer(buttons);
-}
-
-EMessageResult ShowMessageBox(QWidget* parent, std::string_view cp932Text, EMessageIcon icon,
-                              EMessageButtons buttons)
-{
-    return ShowMessageBox(parent, QStringFromCp932(cp932Text), icon, buttons);
-}
-
-MessageBoxHook SetMessageBoxHook(MessageBoxHook hook)
-{
-    return std::exchange(Hook(), std::move(hook));
-}
-
-CMessageBoxRecorder::CMessageBoxRecorder()
-    : m_previous(
-          SetMessageBoxHook([this](const MessageBoxRequest& request) { return Record(request); }))
-{}
-
-CMessageBoxRecorder::~CMessageBoxRecorder()
-{
-    SetMessageBoxHook(std::move(m_previous));
-}
-
-EMessageResult CMessageBoxRecorder::Record(const MessageBoxRequest& request)
-{
-    m_requests.push_back(request);
-    if (m_answers.empty())
-        return DefaultAnswer(request.buttons);
-    const EMessageResult answer = m_answers.front();
-    m_answers.pop_front();
-    return answer;
 }

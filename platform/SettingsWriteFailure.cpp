@@ -1,14 +1,14 @@
 #include "SettingsWriteFailure.h"
 
 #include "FileErrorMessage.h"
-#include "MessageBox.h"
+#include "Desktop.h"
 
 QString SettingsWriteFailureMessage(const SettingsWriteFailure& failure)
 {
     return FileErrorMessage(failure.cause, QString::fromStdString(failure.location));
 }
 
-void ReportSettingsWriteFailure(QWidget* parent, const ISettingsStore& store)
+void ReportSettingsWriteFailure(IDesktop& desktop, QWidget* parent, const ISettingsStore& store)
 {
-    ShowMessageBox(parent, SettingsWriteFailureMessage(store.LastWriteFailure()));
+    ShowMessageBox(desktop, parent, SettingsWriteFailureMessage(store.LastWriteFailure()));
 }

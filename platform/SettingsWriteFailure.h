@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class IDesktop;
 class QWidget;
 
 // "<the settings file> へのｱｸｾｽは拒否されました。" and the like: the file-error message for the
@@ -11,4 +12,4 @@ class QWidget;
 QString SettingsWriteFailureMessage(const SettingsWriteFailure& failure);
 
 // Shows that message in a box over `parent` (the application when nullptr).
-void ReportSettingsWriteFailure(QWidget* parent, const ISettingsStore& store);
+void ReportSettingsWriteFailure(IDesktop& desktop, QWidget* parent, const ISettingsStore& store);

@@ -28,8 +28,8 @@ std::string ToCp932(const QString& text)
 
 } // namespace
 
-CButtonSetDlg::CButtonSetDlg(ISettingsStore& store, QWidget* parent)
-    : QDialog(parent), m_store(store)
+CButtonSetDlg::CButtonSetDlg(ISettingsStore& store, IDesktop& desktop, QWidget* parent)
+    : QDialog(parent), m_store(store), m_desktop(desktop)
 {
     setWindowTitle(QStringLiteral("Pボタン設定"));
     const QFont dialogFont = DialogFont();
@@ -98,7 +98,7 @@ void CButtonSetDlg::accept()
         values.push_back({"PButtonTitle", kNames[n], std::string_view(titles[n])});
     }
     if (!m_store.WriteValues(values)) {
-        ReportSettingsWriteFailure(this, m_store); // the user may try again or cancel
+        ReportSettingsWriteFailure(m_desktop, this, m_store); // the user may try again or cancel
         return;
     }
     QDialog::accept();

@@ -6,6 +6,7 @@
 #include <QString>
 
 class CDataExchange;
+class IDesktop;
 class QLineEdit;
 
 // "Pボタン設定": the contents and captions of the template buttons P1 to P5. Reads the store when
@@ -18,7 +19,7 @@ class CButtonSetDlg : public QDialog
 public:
     static constexpr int kButtons = 5;
 
-    CButtonSetDlg(ISettingsStore& store, QWidget* parent = nullptr);
+    CButtonSetDlg(ISettingsStore& store, IDesktop& desktop, QWidget* parent = nullptr);
 
     QString m_strContent[kButtons]; // controls 1008..1012, "PButton" "1".."5"
     QString m_strTitle[kButtons];   // controls 1013..1017, "PButtonTitle" "1".."5"
@@ -32,6 +33,7 @@ private:
     void DoDataExchange(CDataExchange& dx);
 
     ISettingsStore& m_store;
+    IDesktop& m_desktop;
     QLineEdit* m_contentFields[kButtons];
     QLineEdit* m_titleFields[kButtons];
 };

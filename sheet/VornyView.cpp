@@ -9,7 +9,7 @@
 #include "FontResolver.h"
 #include "Keypad.h"
 #include "LogPositioning.h"
-#include "MessageBox.h"
+#include "Desktop.h"
 #include "ParamDlg.h"
 #include "SelfTestMessage.h"
 #include "SettingsWriteFailure.h"
@@ -48,8 +48,8 @@ SheetFontSettings ToStoredFont(const LogFont& font)
 
 } // namespace
 
-CVornyView::CVornyView(ISettingsStore& store, QWidget* parent)
-    : QWidget(parent), m_store(store), m_bComma(ReadCommaOption(store))
+CVornyView::CVornyView(ISettingsStore& store, IDesktop& desktop, QWidget* parent)
+    : QWidget(parent), m_store(store), m_desktop(desktop), m_bComma(ReadCommaOption(store))
 {
     const QFont dialogFont = DialogFont();
     setFont(dialogFont);
@@ -75,7 +75,7 @@ CVornyView::~CVornyView()
 {
     // The window is going away: only a choice that the store does not hold is worth a word.
     if (!WriteCommaOption(m_store, m_bComma) && ReadCommaOption(m_store) != m_bComma)
-        ReportSettingsWriteFailure(nullptr, m_store);
+        ReportSettingsWriteFailure(m_desktop, nullptr, m_store);
 }
 
 void CVornyView::CreateKeypad()
@@ -172,7 +172,7 @@ void CVornyView::OnViewComma()
     m_bComma = !m_bComma; // answers already in the sheet keep their form
     // Written at once as well, so that a failure shows while the user can still act on it.
     if (!WriteCommaOption(m_store, m_bComma))
-        ReportSettingsWriteFailure(window(), m_store);
+        ReportSettingsWriteFailure(m_desktop, window(), m_store);
 }
 
 void CVornyView::ApplyFont()
@@ -198,7 +198,7 @@ void CVornyView::OnViewFont()
             break;
         if (!WriteSheetFont(m_store, ToStoredFont(LogFontFromFont(chosen)))) {
             // The dialog comes back with the choice, to try again or to cancel.
-            ReportSettingsWriteFailure(window(), m_store);
+            ReportSettingsWriteFailure(m_desktop, window(), m_store);
             shown = chosen;
             continue;
         }
@@ -225,7 +225,7 @@ void CVornyView::RefreshTemplateCaptions()
 
 void CVornyView::OnButtonSettings()
 {
-    CButtonSetDlg dialog(m_store, window());
+    CButtonSetDlg dialog(m_store, m_desktop, window());
     if (dialog.exec() == QDialog::Accepted)
         RefreshTemplateCaptions();
     m_edit->Focus();
@@ -248,6 +248,6 @@ void CVornyView::InsertTemplate(int number)
 void CVornyView::OnTest()
 {
     const SelfTestResult result = RunSelfTest();
-    ShowMessageBox(window(), SelfTestMessage(result));
+    ShowMessageBox(m_desktop, window(), SelfTestMessage(result));
     m_edit->Focus();
 }

@@ -8,6 +8,7 @@
 #include <map>
 
 class CSheetEdit;
+class IDesktop;
 class QPushButton;
 
 // What the view needs of its document.
@@ -30,7 +31,7 @@ class CVornyView : public QWidget
     Q_OBJECT
 
 public:
-    explicit CVornyView(ISettingsStore& store, QWidget* parent = nullptr);
+    CVornyView(ISettingsStore& store, IDesktop& desktop, QWidget* parent = nullptr);
     ~CVornyView() override; // writes the comma option back; a failure that loses it is shown
 
     CSheetEdit& Sheet() { return *m_edit; }
@@ -81,6 +82,7 @@ private:
     void CreateKeypad();
 
     ISettingsStore& m_store;
+    IDesktop& m_desktop;
     ISheetDocument* m_document = nullptr;
     CSheetEdit* m_edit;
     QPushButton* m_enterButton;

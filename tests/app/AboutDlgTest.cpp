@@ -3,6 +3,7 @@
 #include "AboutDlg.h"
 #include "DialogUnits.h"
 #include "StaticLink.h"
+#include "TestDesktop.h"
 
 #include <gtest/gtest.h>
 
@@ -16,35 +17,6 @@
 #include <vector>
 
 namespace {
-
-// While it lives, opening a link is recorded and answered with `succeed`, and beeps are
-// counted.
-class CDesktopRecorder
-{
-public:
-    CDesktopRecorder()
-        : m_previousOpen(CStaticLink::SetOpenHook([this](const QUrl& url) {
-              opened.push_back(url);
-              return succeed;
-          })),
-          m_previousBeep(CStaticLink::SetBeepHook([this] { ++beeps; }))
-    {}
-    ~CDesktopRecorder()
-    {
-        CStaticLink::SetOpenHook(std::move(m_previousOpen));
-        CStaticLink::SetBeepHook(std::move(m_previousBeep));
-    }
-    CDesktopRecorder(const CDesktopRecorder&) = delete;
-    CDesktopRecorder& operator=(const CDesktopRecorder&) = delete;
-
-    bool succeed = true;
-    std::vector<QUrl> opened;
-    int beeps = 0;
-
-private:
-    CStaticLink::OpenHook m_previousOpen;
-    CStaticLink::BeepHook m_previousBeep;
-};
 
 void Click(QWidget& widget, Qt::MouseButton button = Qt::LeftButton)
 {
@@ -73,16 +45,16 @@ int PixelsOf(QWidget& widget, const QColor& colour)
 
 TEST(StaticLink, ASuccessfulOpenTurnsTheTextPurple)
 {
-    CDesktopRecorder desktop;
-    CStaticLink link(QStringLiteral("https://example.jp/a"), nullptr);
+    CTestDesktop desktop;
+    CStaticLink link(desktop, QStringLiteral("https://example.jp/a"), nullptr);
     link.resize(200, 20);
     EXPECT_EQ(link.m_crText, QColor(0, 0, 255));
     EXPECT_GT(PixelsOf(link, QColor(0, 0, 255)), 0);
     EXPECT_EQ(PixelsOf(link, QColor(128, 0, 128)), 0);
 
     Click(link);
-    ASSERT_EQ(desktop.opened.size(), 1u);
-    EXPECT_EQ(desktop.opened[0], QUrl(QStringLiteral("https://example.jp/a")));
+    ASSERT_EQ(desktop.openedUrls.size(), 1u);
+    EXPECT_EQ(desktop.openedUrls[0], QUrl(QStringLiteral("https://example.jp/a")));
     EXPECT_EQ(link.m_crText, QColor(128, 0, 128));
     EXPECT_EQ(desktop.beeps, 0);
     EXPECT_GT(PixelsOf(link, QColor(128, 0, 128)), 0);
@@ -91,27 +63,28 @@ TEST(StaticLink, ASuccessfulOpenTurnsTheTextPurple)
     // The text became the target at the first click; a later text does not change it.
     link.setText(QStringLiteral("https://example.jp/b"));
     Click(link);
-    EXPECT_EQ(desktop.opened.back(), QUrl(QStringLiteral("https://example.jp/a")));
+    EXPECT_EQ(desktop.openedUrls.back(), QUrl(QStringLiteral("https://example.jp/a")));
 }
 
 TEST(StaticLink, AFailedOpenBeepsAndStaysBlue)
 {
-    CDesktopRecorder desktop;
-    desktop.succeed = false;
-    CStaticLink link(QStringLiteral("shown"), nullptr, QStringLiteral("mailto:someone@example.jp"));
+    CTestDesktop desktop;
+    desktop.opens = false;
+    CStaticLink link(desktop, QStringLiteral("shown"), nullptr,
+                     QStringLiteral("mailto:someone@example.jp"));
     link.resize(200, 20);
     Click(link);
-    ASSERT_EQ(desktop.opened.size(), 1u);
-    EXPECT_EQ(desktop.opened[0].scheme(), QStringLiteral("mailto"));
-    EXPECT_EQ(desktop.opened[0].path(), QStringLiteral("someone@example.jp"));
+    ASSERT_EQ(desktop.openedUrls.size(), 1u);
+    EXPECT_EQ(desktop.openedUrls[0].scheme(), QStringLiteral("mailto"));
+    EXPECT_EQ(desktop.openedUrls[0].path(), QStringLiteral("someone@example.jp"));
     EXPECT_EQ(desktop.beeps, 1);
     EXPECT_EQ(link.m_crText, QColor(0, 0, 255));
     EXPECT_GT(PixelsOf(link, QColor(0, 0, 255)), 0);
 
     // Purple once a later open works, and it stays so.
-    desktop.succeed = true;
+    desktop.opens = true;
     Click(link);
-    desktop.succeed = false;
+    desktop.opens = false;
     Click(link);
     EXPECT_EQ(desktop.beeps, 2);
     EXPECT_EQ(link.m_crText, QColor(128, 0, 128));
@@ -119,23 +92,23 @@ TEST(StaticLink, AFailedOpenBeepsAndStaysBlue)
 
 TEST(StaticLink, NoTargetAndNoTextIgnoresClicks)
 {
-    CDesktopRecorder desktop;
-    CStaticLink link;
+    CTestDesktop desktop;
+    CStaticLink link(desktop);
     link.resize(100, 20);
     Click(link);
-    EXPECT_TRUE(desktop.opened.empty());
+    EXPECT_TRUE(desktop.openedUrls.empty());
     EXPECT_EQ(desktop.beeps, 0);
     EXPECT_EQ(link.m_crText, QColor(0, 0, 255));
 }
 
 TEST(StaticLink, OnlyTheLeftButtonOpens)
 {
-    CDesktopRecorder desktop;
-    CStaticLink link(QStringLiteral("https://example.jp/"), nullptr);
+    CTestDesktop desktop;
+    CStaticLink link(desktop, QStringLiteral("https://example.jp/"), nullptr);
     link.resize(100, 20);
     Click(link, Qt::RightButton);
     Click(link, Qt::MiddleButton);
-    EXPECT_TRUE(desktop.opened.empty());
+    EXPECT_TRUE(desktop.openedUrls.empty());
 }
 
 TEST(StaticLink, AFileTargetOpensAsAFile)
@@ -146,18 +119,19 @@ TEST(StaticLink, AFileTargetOpensAsAFile)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
-    CDesktopRecorder desktop;
-    CStaticLink link(nullptr, path);
+    CTestDesktop desktop;
+    CStaticLink link(desktop, nullptr, path);
     link.Activate();
-    ASSERT_EQ(desktop.opened.size(), 1u);
-    EXPECT_TRUE(desktop.opened[0].isLocalFile());
-    EXPECT_EQ(desktop.opened[0].toLocalFile(), path);
+    ASSERT_EQ(desktop.openedUrls.size(), 1u);
+    EXPECT_TRUE(desktop.openedUrls[0].isLocalFile());
+    EXPECT_EQ(desktop.openedUrls[0].toLocalFile(), path);
 }
 
 TEST(StaticLink, EveryLinkSharesThePointingHand)
 {
-    CStaticLink first(QStringLiteral("a"), nullptr);
-    CStaticLink second(QStringLiteral("b"), nullptr);
+    CTestDesktop desktop;
+    CStaticLink first(desktop, QStringLiteral("a"), nullptr);
+    CStaticLink second(desktop, QStringLiteral("b"), nullptr);
     EXPECT_EQ(first.cursor().shape(), Qt::PointingHandCursor);
     EXPECT_EQ(second.cursor().shape(), Qt::PointingHandCursor);
     EXPECT_EQ(&CStaticLink::LinkCursor(), &CStaticLink::LinkCursor());
@@ -165,7 +139,8 @@ TEST(StaticLink, EveryLinkSharesThePointingHand)
 
 TEST(StaticLink, TheUnderlineFontIsTakenAtTheFirstPaint)
 {
-    CStaticLink link(QStringLiteral("link"), nullptr);
+    CTestDesktop desktop;
+    CStaticLink link(desktop, QStringLiteral("link"), nullptr);
     link.resize(100, 30);
     QFont font = link.font();
     font.setPointSize(9);
@@ -185,8 +160,8 @@ TEST(StaticLink, TheUnderlineFontIsTakenAtTheFirstPaint)
 
 TEST(StaticLink, APictureKeepsItsLookButStillOpens)
 {
-    CDesktopRecorder desktop;
-    CStaticLink link(nullptr, QStringLiteral("https://example.jp/"));
+    CTestDesktop desktop;
+    CStaticLink link(desktop, nullptr, QStringLiteral("https://example.jp/"));
     QPixmap picture(16, 16);
     picture.fill(Qt::green);
     link.setPixmap(picture);
@@ -194,7 +169,7 @@ TEST(StaticLink, APictureKeepsItsLookButStillOpens)
     EXPECT_EQ(PixelsOf(link, QColor(Qt::green)), 16 * 16);
     EXPECT_FALSE(link.UnderlineFont().has_value());
     Click(link);
-    EXPECT_EQ(desktop.opened.size(), 1u);
+    EXPECT_EQ(desktop.openedUrls.size(), 1u);
     EXPECT_EQ(link.cursor().shape(), Qt::PointingHandCursor);
 }
 
@@ -203,7 +178,8 @@ TEST(StaticLink, APictureKeepsItsLookButStillOpens)
 
 TEST(AboutBox, ShowsTheProductAndTheMaker)
 {
-    CAboutDlg dialog;
+    CTestDesktop desktop;
+    CAboutDlg dialog(desktop);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
     EXPECT_EQ(dialog.VersionLabel()->text(), QStringLiteral("Brunovelt Version 1.10"));
     EXPECT_FALSE(dialog.NoticeLabel()->text().isEmpty());
@@ -217,24 +193,25 @@ TEST(AboutBox, ShowsTheProductAndTheMaker)
 
 TEST(AboutBox, TheLinksOpenTheHomePageAndANewMail)
 {
-    CDesktopRecorder desktop;
-    CAboutDlg dialog;
+    CTestDesktop desktop;
+    CAboutDlg dialog(desktop);
     Click(dialog.m_linkHome);
     Click(dialog.m_linkMail);
-    ASSERT_EQ(desktop.opened.size(), 2u);
-    EXPECT_EQ(desktop.opened[0], QUrl(HomePageAddress()));
-    EXPECT_EQ(desktop.opened[1], QUrl(QStringLiteral("mailto:") + ContactMailAddress()));
+    ASSERT_EQ(desktop.openedUrls.size(), 2u);
+    EXPECT_EQ(desktop.openedUrls[0], QUrl(HomePageAddress()));
+    EXPECT_EQ(desktop.openedUrls[1], QUrl(QStringLiteral("mailto:") + ContactMailAddress()));
     EXPECT_EQ(dialog.m_linkHome.m_crText, QColor(128, 0, 128));
     EXPECT_EQ(dialog.m_linkMail.m_crText, QColor(128, 0, 128));
 
     // A box opened afresh shows both links unvisited.
-    CAboutDlg again;
+    CAboutDlg again(desktop);
     EXPECT_EQ(again.m_linkHome.m_crText, QColor(0, 0, 255));
     EXPECT_EQ(again.m_linkMail.m_crText, QColor(0, 0, 255));
 }
 
 TEST(AboutBox, TheCommandShowsTheBoxModallyOverItsOwner)
 {
+    CTestDesktop desktop;
     QWidget owner;
     QWidget* parent = nullptr;
     bool modal = false;
@@ -243,7 +220,7 @@ TEST(AboutBox, TheCommandShowsTheBoxModallyOverItsOwner)
         modal = dialog.isModal();
         dialog.OkButton()->click();
     });
-    RunAboutCommand(&owner);
+    RunAboutCommand(desktop, &owner);
     EXPECT_EQ(parent, &owner);
     EXPECT_TRUE(modal);
 }
@@ -251,7 +228,8 @@ TEST(AboutBox, TheCommandShowsTheBoxModallyOverItsOwner)
 // The controls stand where the template puts them, in dialog units of the dialog font.
 TEST(AboutTemplate, Layout)
 {
-    CAboutDlg dialog;
+    CTestDesktop desktop;
+    CAboutDlg dialog(desktop);
     const CDialogUnits units(DialogFont());
     EXPECT_EQ(dialog.width(), units.X(201));
     struct Row

@@ -5,7 +5,7 @@
 #include "HelpWindow.h"
 #include "MainFrame.h"
 #include "MemorySettingsStore.h"
-#include "MessageBox.h"
+#include "TestDesktop.h"
 #include "SheetEdit.h"
 #include "SheetKeys.h"
 #include "VornyApp.h"
@@ -81,7 +81,7 @@ protected:
 
     bool Start(const QStringList& arguments = {})
     {
-        app = std::make_unique<CVornyApp>();
+        app = std::make_unique<CVornyApp>(boxes);
         const bool started = app->InitInstance(arguments);
         QApplication::processEvents(); // the view's posted initialisation step
         return started;
@@ -100,6 +100,7 @@ protected:
     void PressEnter() { PressEnterIn(Sheet()); }
 
     QTemporaryDir home;
+    CTestDesktop boxes; // every box of the run: answered with each box's default
     std::unique_ptr<CVornyApp> app;
 };
 
@@ -143,7 +144,7 @@ TEST_F(AppTest, AnAnswerIsInTheRecoveryCopyAtOnceAndTheNextStartRestoresIt)
 
     // The program dies here: its window goes without a close check.
     app.reset();
-    const CMessageBoxRecorder boxes; // answers Yes: restore
+    boxes.Clear(); // the offer is answered Yes: restore
     ASSERT_TRUE(Start());
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(Sheet().GetText(), "\r\n6*7\r\n42\r\n");
@@ -180,7 +181,7 @@ TEST_F(AppTest, AFileNamedOnTheCommandLineOpensInstead)
 
 TEST_F(AppTest, AMissingFileOnTheCommandLineEndsStartUp)
 {
-    CMessageBoxRecorder boxes;
+    boxes.Clear();
     const QString missing = home.path() + "/none.txt";
     EXPECT_FALSE(Start({missing}));
     ASSERT_EQ(boxes.Count(), 1u);
@@ -202,7 +203,7 @@ TEST_F(AppTest, WithoutAutoSaveAnUntitledSheetOpens)
 
 TEST_F(AppTest, AnOrdinarySheetOver32000BytesIsNotSaved)
 {
-    CMessageBoxRecorder boxes;
+    boxes.Clear();
     const QString sheet = home.path() + "/sheet.txt";
     WriteFile(sheet, "1");
     ASSERT_TRUE(Start({sheet}));
@@ -252,7 +253,7 @@ TEST(AppCommandLine, FlagsAndFiles)
 
 TEST_F(AppTest, HelpRequestsWithoutTheHelpFile)
 {
-    CMessageBoxRecorder boxes;
+    boxes.Clear();
     ASSERT_TRUE(Start());
     app->WinHelp(0, HELP_CONTEXT); // context requests (F1) are dropped
     app->WinHelp(0, HELP_SETCONTENTS);
@@ -340,9 +341,9 @@ TEST(MainFrameHelp, ADamagedHelpFileIsReported)
     damaged.close();
 
     CMemorySettingsStore store;
+    CTestDesktop boxes;
     CMainFrame frame(
-        store, [] { return QString(); }, path);
-    CMessageBoxRecorder boxes;
+        store, boxes, [] { return QString(); }, path);
     frame.WinHelp(0, HELP_FINDER);
     frame.RouteCommand(ID_HELP_KEYWORD);
     ASSERT_EQ(boxes.Count(), 2u);

@@ -8,7 +8,7 @@
 #include "DocumentTestSupport.h"
 #include "FileIo.h"
 #include "MemorySettingsStore.h"
-#include "MessageBox.h"
+#include "TestDesktop.h"
 #include "QuitSignals.h"
 #include "RecentFileList.h"
 #include "VornyDoc.h"
@@ -38,11 +38,11 @@ int main(int argc, char** argv)
         return 2;
     const QString log =
         QDir(QString::fromLocal8Bit(argv[2])).filePath(QStringLiteral("計算Log.txt"));
+    CTestDesktop boxes;
     CMemorySettingsStore store;
-    CRecentFileList recent(store);
-    CFakeDocumentHost host;
+    CRecentFileList recent(store, boxes);
+    CFakeDocumentHost host(boxes);
     CVornyDoc doc(host, store, recent, [&log] { return log; });
-    const CMessageBoxRecorder boxes;
     host.Sheet().SetChangeHandler([&doc] { doc.SetModifiedFlag(true); });
     if (doc.OpenDocumentFile(log) != CVornyDoc::EOpenResult::Opened)
         return 3;

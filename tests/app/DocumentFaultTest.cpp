@@ -3,7 +3,7 @@
 #include "DocumentTestSupport.h"
 #include "DiskFaults.h"
 #include "MemorySettingsStore.h"
-#include "MessageBox.h"
+#include "TestDesktop.h"
 #include "RecentFileList.h"
 
 #include <gtest/gtest.h>
@@ -131,11 +131,11 @@ protected:
     QString m_log;
     std::string m_old;
     QStringList m_entries;
+    CTestDesktop m_boxes;
     CMemorySettingsStore m_store;
-    CRecentFileList m_recent{m_store};
-    CFakeDocumentHost m_host;
+    CRecentFileList m_recent{m_store, m_boxes};
+    CFakeDocumentHost m_host{m_boxes};
     CVornyDoc m_doc{m_host, m_store, m_recent, [this] { return m_log; }};
-    CMessageBoxRecorder m_boxes;
 };
 
 TEST_F(SaveFault, AReadOnlyFileSystem)

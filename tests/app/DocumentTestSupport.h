@@ -2,6 +2,7 @@
 
 #include "ISheetControl.h"
 #include "MemorySheet.h"
+#include "TestDesktop.h"
 #include "VornyDoc.h"
 
 #include <QDir>
@@ -21,8 +22,11 @@
 class CFakeDocumentHost final : public IDocumentHost
 {
 public:
+    explicit CFakeDocumentHost(IDesktop& desktop) : m_desktop(desktop) {}
+
     ISheetControl& Sheet() override { return m_sheet; }
     QWidget* DialogParent() override { return nullptr; }
+    IDesktop& Desktop() override { return m_desktop; }
     std::optional<QString> AskOpenPath() override
     {
         ++m_openAsks;
@@ -47,6 +51,8 @@ public:
     int m_activations = 0;
 
 private:
+    IDesktop& m_desktop;
+
     static std::optional<QString> Take(std::deque<QString>& answers)
     {
         if (answers.empty())

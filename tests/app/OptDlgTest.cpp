@@ -4,7 +4,7 @@
 #include "DialogUnits.h"
 #include "FileIo.h"
 #include "MemorySettingsStore.h"
-#include "MessageBox.h"
+#include "TestDesktop.h"
 #include "OptDlg.h"
 
 #include <gtest/gtest.h>
@@ -33,21 +33,6 @@ std::string Sjis(std::string_view utf8)
 
 const QString kDefaultPath = QStringLiteral("/home/user/.local/share/Halsk/Brunovelt/計算Log.txt");
 
-// Puts a file-dialog hook in place for one test and takes it away again.
-class CFileDialogAnswer
-{
-public:
-    explicit CFileDialogAnswer(LogFileDialogHook hook)
-        : m_previous(SetLogFileDialogHook(std::move(hook)))
-    {}
-    ~CFileDialogAnswer() { SetLogFileDialogHook(std::move(m_previous)); }
-    CFileDialogAnswer(const CFileDialogAnswer&) = delete;
-    CFileDialogAnswer& operator=(const CFileDialogAnswer&) = delete;
-
-private:
-    LogFileDialogHook m_previous;
-};
-
 class OptionsCommand : public testing::Test
 {
 protected:
@@ -56,7 +41,7 @@ protected:
     {
         const CWhenModal<COptDlg> when(std::move(answer));
         return RunOptionsCommand(
-            store,
+            store, desktop,
             [this] {
                 ++defaultCalls;
                 return kDefaultPath;
@@ -65,6 +50,7 @@ protected:
     }
 
     CMemorySettingsStore store;
+    CTestDesktop desktop; // answers the boxes and the chooser
     int defaultCalls = 0;
 };
 
@@ -172,7 +158,7 @@ TEST_F(OptionsCommand, OkStoresTheNameAsTyped)
 TEST_F(OptionsCommand, ANameTheCodePageCannotHoldIsNotTaken)
 {
     // "é" has no code page 932 code: stored it would come back as "?", another file.
-    CMessageBoxRecorder boxes;
+    const CTestDesktop& boxes = desktop;
     bool stillOpen = false;
     EXPECT_TRUE(Run([&](COptDlg& dialog) {
         dialog.FileEdit()->setText(QStringLiteral("/tmp/résumé.txt"));
@@ -192,7 +178,7 @@ TEST_F(OptionsCommand, ANameTheCodePageCannotHoldIsNotTaken)
 TEST_F(OptionsCommand, ADefaultTheCodePageCannotHoldIsStillTheDefault)
 {
     const QString accented = QStringLiteral("/home/josé/計算Log.txt");
-    CMessageBoxRecorder boxes;
+    const CTestDesktop& boxes = desktop;
     QString shown;
     const CWhenModal<COptDlg> when([&](COptDlg& dialog) {
         shown = dialog.FileEdit()->text();
@@ -202,7 +188,7 @@ TEST_F(OptionsCommand, ADefaultTheCodePageCannotHoldIsStillTheDefault)
         dialog.OkButton()->click();
     });
     EXPECT_TRUE(RunOptionsCommand(
-        store, [&] { return accented; }, nullptr));
+        store, desktop, [&] { return accented; }, nullptr));
     EXPECT_EQ(shown, accented);
     EXPECT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(store.Value("System", "LogFile"), Sjis("/home/jos?/計算Log.txt"));
@@ -213,7 +199,7 @@ TEST_F(OptionsCommand, ADefaultTheCodePageCannotHoldIsStillTheDefault)
         dialog.reject();
     });
     RunOptionsCommand(
-        store, [&] { return accented; }, nullptr);
+        store, desktop, [&] { return accented; }, nullptr);
     EXPECT_EQ(shown, accented);
 }
 
@@ -221,7 +207,7 @@ TEST_F(OptionsCommand, ADefaultTheCodePageCannotHoldIsStillTheDefault)
 // that OK can be tried again; nothing is half written meanwhile.
 TEST_F(OptionsCommand, AFailedWriteIsShownAndTheDialogStaysOpen)
 {
-    CMessageBoxRecorder boxes;
+    const CTestDesktop& boxes = desktop;
     store.SetFailWrites(true);
     store.SetFailureCause(EFileError::DiskFull);
     bool stayedOpen = false;
@@ -247,7 +233,7 @@ TEST_F(OptionsCommand, AFailedWriteIsShownAndTheDialogStaysOpen)
 
 TEST_F(OptionsCommand, BrowseThenCancelWritesNothing)
 {
-    const CFileDialogAnswer answer([](QFileDialog&) { return QStringLiteral("/tmp/chosen.txt"); });
+    desktop.fileDialogs = [](QFileDialog&) { return QStringLiteral("/tmp/chosen.txt"); };
     QString shown;
     EXPECT_FALSE(Run([&](COptDlg& dialog) {
         dialog.BrowseButton()->click();
@@ -261,7 +247,7 @@ TEST_F(OptionsCommand, BrowseThenCancelWritesNothing)
 TEST_F(OptionsCommand, BrowseKeepsWhatWasTypedBeforeIt)
 {
     std::optional<QString> choice;
-    const CFileDialogAnswer answer([&](QFileDialog&) { return choice; });
+    desktop.fileDialogs = [&](QFileDialog&) { return choice; };
     struct Shown
     {
         bool ticked;
@@ -295,7 +281,7 @@ TEST_F(OptionsCommand, TheChooserIsSetUpForTheLogFile)
     store.Put("System", "LogFile", Sjis(current.toStdString()));
     QWidget* owner = nullptr;
     QWidget* options = nullptr;
-    const CFileDialogAnswer answer([&](QFileDialog& chooser) -> std::optional<QString> {
+    desktop.fileDialogs = [&](QFileDialog& chooser) -> std::optional<QString> {
         owner = chooser.parentWidget();
         EXPECT_EQ(chooser.windowTitle(), QStringLiteral("計算結果保存ﾌｧｲﾙ名"));
         EXPECT_EQ(chooser.nameFilters(), QStringList({QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ(*.txt)"),
@@ -310,7 +296,7 @@ TEST_F(OptionsCommand, TheChooserIsSetUpForTheLogFile)
         // A name typed without a suffix gets ".txt"; the file need not exist.
         chooser.selectFile(QStringLiteral("新しい記録"));
         return chooser.selectedFiles().value(0);
-    });
+    };
     EXPECT_TRUE(Run([&](COptDlg& dialog) {
         options = &dialog;
         dialog.BrowseButton()->click();
@@ -326,7 +312,8 @@ TEST(LogFileChooser, APatternInTheNameBoxIsNotAChoice)
 {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    COptDlg options;
+    CDesktop desktop;
+    COptDlg options(desktop);
     options.m_strLogFile = folder.path() + QStringLiteral("/old.txt");
     int accepted = -1;
     QString name;
@@ -373,7 +360,8 @@ TEST(LogFileChooser, AllFilesMeansFilesWithoutADotToo)
 
 TEST(OptionsTemplate, TextsAndLayout)
 {
-    COptDlg dialog;
+    CDesktop desktop;
+    COptDlg dialog(desktop);
     const CDialogUnits units(DialogFont());
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("設定"));
     EXPECT_EQ(dialog.size(), units.Size(221, 94));

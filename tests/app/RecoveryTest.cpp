@@ -5,7 +5,7 @@
 
 #include "DocumentTestSupport.h"
 #include "MemorySettingsStore.h"
-#include "MessageBox.h"
+#include "TestDesktop.h"
 #include "RecentFileList.h"
 #include "RecoveryCopies.h"
 
@@ -59,11 +59,11 @@ protected:
     CRecoveryCopies m_copies{m_dir.filePath(QStringLiteral("state"))};
     QString m_log;
     QString m_sheet;
+    CTestDesktop m_boxes;
     CMemorySettingsStore m_store;
-    CRecentFileList m_recent{m_store};
-    CFakeDocumentHost m_host;
+    CRecentFileList m_recent{m_store, m_boxes};
+    CFakeDocumentHost m_host{m_boxes};
     std::unique_ptr<CVornyDoc> m_doc;
-    CMessageBoxRecorder m_boxes;
 };
 
 TEST_F(Recovery, ACopyLeftByACrashIsOfferedAndRestoredAsAModifiedDocument)

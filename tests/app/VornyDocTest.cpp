@@ -5,7 +5,7 @@
 #include "DocumentTestSupport.h"
 #include "FileErrors.h"
 #include "MemorySettingsStore.h"
-#include "MessageBox.h"
+#include "TestDesktop.h"
 #include "RecentFileList.h"
 
 #include <gtest/gtest.h>
@@ -66,14 +66,14 @@ protected:
     QTemporaryDir m_dir;
     QString m_defaultLog;
     int m_defaultLogCalls = 0;
+    CTestDesktop m_boxes;
     CMemorySettingsStore m_store;
-    CRecentFileList m_recent{m_store};
-    CFakeDocumentHost m_host;
+    CRecentFileList m_recent{m_store, m_boxes};
+    CFakeDocumentHost m_host{m_boxes};
     CVornyDoc m_doc{m_host, m_store, m_recent, [this] {
                         ++m_defaultLogCalls;
                         return m_defaultLog;
                     }};
-    CMessageBoxRecorder m_boxes;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -576,7 +576,7 @@ TEST_F(Document, OpenedAndSavedFilesHeadTheRecentList)
     m_recent.Add(paths[3]);
     EXPECT_EQ(m_recent.Entries(), (std::vector<QString>{paths[3], paths[5], paths[4], paths[2]}));
 
-    CRecentFileList reread(m_store);
+    CRecentFileList reread(m_store, m_boxes);
     reread.ReadList();
     EXPECT_EQ(reread.Entries(), m_recent.Entries());
 }
@@ -604,7 +604,8 @@ TEST_F(Document, ARecentFileThatFailsToOpenLeavesTheList)
 TEST(RecentFileList, SkipsWhatTheStoreCannotHold)
 {
     CMemorySettingsStore store;
-    CRecentFileList list(store);
+    CTestDesktop boxes;
+    CRecentFileList list(store, boxes);
     list.Add(QStringLiteral("/tmp/表.txt"));
     list.Add(QStringLiteral("/tmp/emoji-\U0001F600.txt")); // no such character in code page 932
     list.Add(QString());
@@ -627,8 +628,8 @@ TEST(RecentFileList, SkipsWhatTheStoreCannotHold)
 TEST(RecentFileList, ShowsTheFirstOfARowOfFailedWrites)
 {
     CMemorySettingsStore store;
-    CRecentFileList list(store);
-    CMessageBoxRecorder boxes;
+    CTestDesktop boxes;
+    CRecentFileList list(store, boxes);
     store.SetFailWrites(true);
     list.Add(QStringLiteral("/tmp/a.txt"));
     list.Add(QStringLiteral("/tmp/b.txt"));

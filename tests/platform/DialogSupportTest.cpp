@@ -2,7 +2,7 @@
 #include "DataExchange.h"
 #include "DialogUnits.h"
 #include "FontResolver.h"
-#include "MessageBox.h"
+#include "TestDesktop.h"
 
 #include <gtest/gtest.h>
 
@@ -273,11 +273,11 @@ TEST(DataExchange, SkipsControlsThatAreNotThere)
 // ---------------------------------------------------------------------------------------------
 // Message boxes.
 
-TEST(MessageBox, TheRecorderTakesTheBoxes)
+TEST(MessageBox, TheDesktopTakesTheBoxes)
 {
     QWidget parent;
-    CMessageBoxRecorder recorder;
-    EXPECT_EQ(ShowMessageBox(&parent, Sjis("0で除算しました")), EMessageResult::Ok);
+    CTestDesktop recorder;
+    EXPECT_EQ(ShowMessageBox(recorder, &parent, Sjis("0で除算しました")), EMessageResult::Ok);
     ASSERT_EQ(recorder.Count(), 1u);
     const MessageBoxRequest first = recorder.Last();
     EXPECT_EQ(first.parent, &parent);
@@ -286,18 +286,18 @@ TEST(MessageBox, TheRecorderTakesTheBoxes)
     EXPECT_EQ(first.icon, EMessageIcon::Exclamation);
     EXPECT_EQ(first.buttons, EMessageButtons::Ok);
 
-    EXPECT_EQ(ShowMessageBox(nullptr, QStringLiteral("保存しますか?"), EMessageIcon::Question,
-                             EMessageButtons::YesNoCancel),
+    EXPECT_EQ(ShowMessageBox(recorder, nullptr, QStringLiteral("保存しますか?"),
+                             EMessageIcon::Question, EMessageButtons::YesNoCancel),
               EMessageResult::Yes);
     recorder.QueueAnswer(EMessageResult::No);
     recorder.QueueAnswer(EMessageResult::Cancel);
-    EXPECT_EQ(ShowMessageBox(nullptr, QStringLiteral("a"), EMessageIcon::Question,
+    EXPECT_EQ(ShowMessageBox(recorder, nullptr, QStringLiteral("a"), EMessageIcon::Question,
                              EMessageButtons::YesNoCancel),
               EMessageResult::No);
-    EXPECT_EQ(ShowMessageBox(nullptr, std::string_view("b"), EMessageIcon::Information,
+    EXPECT_EQ(ShowMessageBox(recorder, nullptr, std::string_view("b"), EMessageIcon::Information,
                              EMessageButtons::OkCancel),
               EMessageResult::Cancel);
-    EXPECT_EQ(ShowMessageBox(nullptr, std::string_view("c"), EMessageIcon::Stop,
+    EXPECT_EQ(ShowMessageBox(recorder, nullptr, std::string_view("c"), EMessageIcon::Stop,
                              EMessageButtons::OkCancel),
               EMessageResult::Ok);
     ASSERT_EQ(recorder.Count(), 5u);
@@ -307,37 +307,6 @@ TEST(MessageBox, TheRecorderTakesTheBoxes)
     EXPECT_EQ(recorder.Requests()[4].text, QStringLiteral("c"));
     recorder.Clear();
     EXPECT_EQ(recorder.Count(), 0u);
-}
-
-TEST(MessageBox, RecordersNestAndGiveBackTheRealBoxes)
-{
-    {
-        CMessageBoxRecorder outer;
-        {
-            CMessageBoxRecorder inner;
-            ShowMessageBox(nullptr, QStringLiteral("inner"));
-            EXPECT_EQ(inner.Count(), 1u);
-        }
-        ShowMessageBox(nullptr, QStringLiteral("outer"));
-        EXPECT_EQ(outer.Count(), 1u);
-        EXPECT_EQ(outer.Last().text, QStringLiteral("outer"));
-    }
-    const MessageBoxHook previous = SetMessageBoxHook({});
-    EXPECT_FALSE(previous);
-}
-
-TEST(MessageBox, AHookAnswersInsteadOfTheBox)
-{
-    int calls = 0;
-    SetMessageBoxHook([&calls](const MessageBoxRequest& request) {
-        ++calls;
-        return request.buttons == EMessageButtons::YesNo ? EMessageResult::No : EMessageResult::Ok;
-    });
-    EXPECT_EQ(ShowMessageBox(nullptr, QStringLiteral("?"), EMessageIcon::Question,
-                             EMessageButtons::YesNo),
-              EMessageResult::No);
-    SetMessageBoxHook({});
-    EXPECT_EQ(calls, 1);
 }
 
 // Presses a button of the real box once it is up, by its caption.
@@ -369,6 +338,7 @@ void PressWhenShown(const QString& caption, QString* seenTitle, QString* seenTex
 
 TEST(MessageBox, TheRealBoxShowsTheCaptionIconAndButtons)
 {
+    CDesktop desktop;
     QWidget parent;
     parent.show();
     QString title;
@@ -376,8 +346,8 @@ TEST(MessageBox, TheRealBoxShowsTheCaptionIconAndButtons)
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QStringList buttons;
     PressWhenShown(QStringLiteral("いいえ(&N)"), &title, &text, &icon, &buttons);
-    EXPECT_EQ(ShowMessageBox(&parent, Sjis("<b>式</b>を保存しますか?"), EMessageIcon::Question,
-                             EMessageButtons::YesNoCancel),
+    EXPECT_EQ(ShowMessageBox(desktop, &parent, Sjis("<b>式</b>を保存しますか?"),
+                             EMessageIcon::Question, EMessageButtons::YesNoCancel),
               EMessageResult::No);
     EXPECT_EQ(title, QStringLiteral("Brunovelt"));
     EXPECT_EQ(text, QStringLiteral("<b>式</b>を保存しますか?"));
@@ -388,14 +358,14 @@ TEST(MessageBox, TheRealBoxShowsTheCaptionIconAndButtons)
 
     buttons.clear();
     PressWhenShown(QStringLiteral("OK"), &title, &text, &icon, &buttons);
-    EXPECT_EQ(ShowMessageBox(&parent, QStringLiteral("注意")), EMessageResult::Ok);
+    EXPECT_EQ(ShowMessageBox(desktop, &parent, QStringLiteral("注意")), EMessageResult::Ok);
     EXPECT_EQ(icon, QMessageBox::Warning);
     EXPECT_EQ(buttons, QStringList{QStringLiteral("OK")});
 
     // Closed without a button: a box with Cancel answers Cancel.
     buttons.clear();
     PressWhenShown(QStringLiteral("none"), &title, &text, &icon, &buttons);
-    EXPECT_EQ(ShowMessageBox(&parent, QStringLiteral("x"), EMessageIcon::Information,
+    EXPECT_EQ(ShowMessageBox(desktop, &parent, QStringLiteral("x"), EMessageIcon::Information,
                              EMessageButtons::OkCancel),
               EMessageResult::Cancel);
     EXPECT_EQ(icon, QMessageBox::Information);

@@ -6,7 +6,7 @@
 #include "Cp932Codec.h"
 #include "Keypad.h"
 #include "MemorySettingsStore.h"
-#include "MessageBox.h"
+#include "TestDesktop.h"
 #include "ParamDlg.h"
 #include "SettingsStore.h"
 #include "SheetEdit.h"
@@ -52,7 +52,7 @@ protected:
     void Make()
     {
         view.reset();
-        view = std::make_unique<CVornyView>(store);
+        view = std::make_unique<CVornyView>(store, desktop);
         view->show();
         view->RefreshTemplateCaptions();
         view->ApplyFont();
@@ -79,6 +79,7 @@ protected:
     }
 
     CMemorySettingsStore store;
+    CTestDesktop desktop;
     std::unique_ptr<CVornyView> view;
 };
 
@@ -270,7 +271,8 @@ TEST_F(ViewTest, CommaOptionChangesOnlyLaterAnswersAndIsWrittenBack)
 // open for another try or a cancel, and nothing is half written.
 TEST_F(ViewTest, FailedSettingsWritesAreShown)
 {
-    CMessageBoxRecorder boxes;
+    CTestDesktop& boxes = desktop;
+    boxes.Clear();
     store.SetFailWrites(true);
     store.SetFailureCause(EFileError::AccessDenied);
     const QString message = QStringLiteral("memory へのｱｸｾｽは拒否されました。");
@@ -325,15 +327,16 @@ TEST_F(ViewTest, FailedSettingsWritesAreShown)
 TEST(ViewSettingsFile, CommaOptionPersistsInTheUsersStore)
 {
     CSettingsStore store;
+    CTestDesktop desktop;
     ASSERT_TRUE(store.FileName().startsWith(
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)));
     {
-        CVornyView view(store);
+        CVornyView view(store, desktop);
         EXPECT_FALSE(view.IsCommaOn());
         view.OnCommand(ID_VIEW_COMMA);
     }
     EXPECT_EQ(store.GetInt("View", "Comma", 0), 1);
-    CVornyView again(store);
+    CVornyView again(store, desktop);
     EXPECT_TRUE(again.IsCommaOn());
 }
 
@@ -421,7 +424,8 @@ TEST_F(ViewTest, EnterDuringACompositionOnlyConfirmsIt)
 
 TEST_F(ViewTest, SelfTestShowsItsMessage)
 {
-    CMessageBoxRecorder boxes;
+    CTestDesktop& boxes = desktop;
+    boxes.Clear();
     Load("1");
     view->OnCommand(ID_TEST);
     ASSERT_EQ(boxes.Count(), 1u);
