@@ -4,122 +4,23 @@
 #include "TemplateText.h"
 
 #include "Cp932Codec.h"
+#include "MemorySettingsStore.h"
+#include "MemorySheet.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
-#include <span>
-#include <variant>
+#include <cstddef>
+#include <string_view>
 
 namespace {
 
-// A sheet with the byte semantics of the edit control: CR LF breaks lines, offsets are bytes.
-class FakeSheet : public ISheetControl
+// The sheet with `text` and the caret at `caret`.
+void Load(CMemorySheet& sheet, std::string_view text, std::size_t caret)
 {
-public:
-    std::string text;
-    Selection selection{0, 0};
-    int changes = 0;
-    bool focused = false;
-
-    Selection GetSelection() const override { return selection; }
-    std::size_t CurrentLine() const override
-    {
-        std::size_t line = 0;
-        for (std::size_t i = text.find("\r\n"); i != std::string::npos && i < selection.start;
-             i = text.find("\r\n", i + 2))
-            ++line;
-        return line;
-    }
-    std::size_t LineIndex(std::size_t line) const override
-    {
-        std::size_t pos = 0;
-        for (; line > 0; --line) {
-            const std::size_t next = text.find("\r\n", pos);
-            if (next == std::string::npos)
-                return text.size();
-            pos = next + 2;
-        }
-        return pos;
-    }
-    std::size_t LineLength(std::size_t offset) const override
-    {
-        const std::size_t start = offset == 0 ? 0 : std::min(text.size(), offset);
-        const std::size_t begin = text.rfind("\r\n", start == 0 ? 0 : start - 1);
-        const std::size_t lineStart =
-            (begin == std::string::npos || begin + 2 > start) ? 0 : begin + 2;
-        const std::size_t end = text.find("\r\n", lineStart);
-        return (end == std::string::npos ? text.size() : end) - lineStart;
-    }
-    std::string GetLine(std::size_t line) const override
-    {
-        const std::size_t start = LineIndex(line);
-        return text.substr(start, LineLength(start));
-    }
-    void SetSelection(std::size_t start, std::size_t end) override { selection = {start, end}; }
-    void ScrollCaret() override {}
-    void ReplaceSelection(std::string_view t) override
-    {
-        text.replace(selection.start, selection.end - selection.start, t);
-        selection.start = selection.end = selection.start + t.size();
-        ++changes;
-    }
-    std::string GetText() const override { return text; }
-    void SetText(std::string_view t) override { text = t; }
-    std::size_t FirstVisibleLine() const override { return 0; }
-    void ScrollLines(std::ptrdiff_t) override {}
-    void SetRedraw(bool) override {}
-    void Focus() override { focused = true; }
-    void Undo() override {}
-    void Cut() override {}
-    void Copy() override {}
-    void Paste() override {}
-    void SetChangeHandler(std::function<void()>) override {}
-
-    void Set(std::string t, std::size_t caret) { text = std::move(t), selection = {caret, caret}; }
-};
-
-class FakeStore : public ISettingsStore
-{
-public:
-    std::map<std::string, std::string> values;
-
-    int GetInt(std::string_view s, std::string_view n, int d) const override
-    {
-        const auto it = values.find(Key(s, n));
-        return it == values.end() ? d : std::stoi(it->second);
-    }
-    std::string GetString(std::string_view s, std::string_view n, std::string_view d) const override
-    {
-        const auto it = values.find(Key(s, n));
-        return it == values.end() ? std::string(d) : it->second;
-    }
-    bool WriteInt(std::string_view s, std::string_view n, int v) override
-    {
-        values[Key(s, n)] = std::to_string(v);
-        return true;
-    }
-    bool WriteString(std::string_view s, std::string_view n, std::string_view v) override
-    {
-        values[Key(s, n)] = v;
-        return true;
-    }
-    bool WriteValues(std::span<const SettingsValue> batch) override
-    {
-        for (const SettingsValue& v : batch) {
-            const int* number = std::get_if<int>(&v.value);
-            values[Key(v.section, v.name)] =
-                number ? std::to_string(*number) : std::string(std::get<std::string_view>(v.value));
-        }
-        return true;
-    }
-    SettingsWriteFailure LastWriteFailure() const override { return {}; }
-    static std::string Key(std::string_view s, std::string_view n)
-    {
-        return std::string(s) + "/" + std::string(n);
-    }
-};
+    sheet.SetText(text);
+    sheet.SetSelection(caret, caret);
+}
 
 // Enter writes CR LF, the answer, CR LF after the caret's whole line.
 TEST(EnterCommand, AnswersTheCaretLine)
@@ -141,27 +42,27 @@ TEST(EnterCommand, AnswersTheCaretLine)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text);
-        FakeSheet sheet;
-        sheet.text = row.text;
-        sheet.selection = {row.start, row.end};
+        CMemorySheet sheet;
+        sheet.SetText(row.text);
+        sheet.SetSelection(row.start, row.end);
         double last = 0;
         RunEnterCommand(sheet, false, last);
-        EXPECT_EQ(sheet.text, row.after);
-        EXPECT_EQ(sheet.selection.start, row.caret);
-        EXPECT_TRUE(sheet.focused);
+        EXPECT_EQ(sheet.GetText(), row.after);
+        EXPECT_EQ(sheet.GetSelection().start, row.caret);
+        EXPECT_EQ(sheet.FocusCount(), 1);
     }
 }
 
 // The comma option writes the comma form; an error keeps the last answer.
 TEST(EnterCommand, CommaFormAndLastAnswer)
 {
-    FakeSheet sheet;
-    sheet.Set("1234567", 7);
+    CMemorySheet sheet;
+    Load(sheet, "1234567", 7);
     double last = 0;
     RunEnterCommand(sheet, true, last);
-    EXPECT_EQ(sheet.text, "1234567\r\n1,234,567\r\n");
+    EXPECT_EQ(sheet.GetText(), "1234567\r\n1,234,567\r\n");
     EXPECT_EQ(last, 1234567);
-    sheet.Set("1,234,567\r\n(1", 12);
+    Load(sheet, "1,234,567\r\n(1", 12);
     RunEnterCommand(sheet, false, last);
     EXPECT_EQ(last, 1234567);
 }
@@ -169,27 +70,27 @@ TEST(EnterCommand, CommaFormAndLastAnswer)
 // Keys insert their text over the selection; memory keys work on the last answer only.
 TEST(Keypad, InsertsAndWorksTheMemory)
 {
-    FakeSheet sheet;
+    CMemorySheet sheet;
     double last = 0, memory = 0;
     for (const int id : {ID_KEY_0 + 7, static_cast<int>(ID_KEY_PLUS), ID_KEY_0 + 5})
         RunKeypadCommand(id, sheet, false, last, memory);
-    EXPECT_EQ(sheet.text, "7+5");
+    EXPECT_EQ(sheet.GetText(), "7+5");
     RunEnterCommand(sheet, false, last);
     EXPECT_EQ(last, 12);
     RunKeypadCommand(ID_KEY_MS, sheet, false, last, memory);
     RunKeypadCommand(ID_KEY_MPLUS, sheet, false, last, memory);
     EXPECT_EQ(memory, 24);
-    sheet.Set("", 0);
+    Load(sheet, "", 0);
     RunKeypadCommand(ID_KEY_MR, sheet, false, last, memory);
-    EXPECT_EQ(sheet.text, "24");
+    EXPECT_EQ(sheet.GetText(), "24");
 
     const std::pair<double, const char*> recalls[] = {
         {0, "0"}, {1.0 / 3, "0.333333"}, {1234567, "1.23457e+06"}, {-5, "-5"}};
     for (const auto& [value, text] : recalls) {
-        sheet.Set("", 0);
+        Load(sheet, "", 0);
         memory = value;
         RunKeypadCommand(ID_KEY_MR, sheet, false, last, memory);
-        EXPECT_EQ(sheet.text, text);
+        EXPECT_EQ(sheet.GetText(), text);
     }
     memory = 0;
     last = 5;
@@ -198,15 +99,15 @@ TEST(Keypad, InsertsAndWorksTheMemory)
     RunKeypadCommand(ID_KEY_MC, sheet, false, last, memory);
     EXPECT_EQ(memory, 0);
 
-    sheet.Set("abc", 0);
-    sheet.selection = {0, 3};
+    Load(sheet, "abc", 0);
+    sheet.SetSelection(0, 3);
     RunKeypadCommand(ID_KEY_SQR, sheet, false, last, memory);
-    EXPECT_EQ(sheet.text, "sqr");
+    EXPECT_EQ(sheet.GetText(), "sqr");
     for (int id : {2033, 2034, 2044, 2100}) {
-        sheet.focused = false;
+        const int focused = sheet.FocusCount();
         RunKeypadCommand(id, sheet, false, last, memory);
-        EXPECT_EQ(sheet.text, "sqr");
-        EXPECT_TRUE(sheet.focused);
+        EXPECT_EQ(sheet.GetText(), "sqr");
+        EXPECT_EQ(sheet.FocusCount(), focused + 1);
     }
     EXPECT_EQ(RunKeypadCommand(ID_KEY_P1 + 2, sheet, false, last, memory).templateNumber, 3);
 }
@@ -214,14 +115,14 @@ TEST(Keypad, InsertsAndWorksTheMemory)
 // TAX puts "*1.05" at the caret and answers the whole line at once.
 TEST(Keypad, Tax)
 {
-    FakeSheet sheet;
-    sheet.Set("100+5", 3);
+    CMemorySheet sheet;
+    Load(sheet, "100+5", 3);
     double last = 0, memory = 0;
     RunKeypadCommand(ID_KEY_TAX, sheet, false, last, memory);
-    EXPECT_EQ(sheet.text, "100*1.05+5\r\n110\r\n");
-    sheet.Set("", 0);
+    EXPECT_EQ(sheet.GetText(), "100*1.05+5\r\n110\r\n");
+    Load(sheet, "", 0);
     RunKeypadCommand(ID_KEY_TAX, sheet, false, last, memory);
-    EXPECT_EQ(sheet.text, "*1."
+    EXPECT_EQ(sheet.GetText(), "*1."
                           "05\r\n\x8C\x76\x8E\x5A\x8E\xAE\x82\xC9\x88\xD9\x8F\xED\x82\xAA\x82\xA0"
                           "\x82\xE8\x82\xDC\x82\xB7\r\n");
 }
@@ -282,7 +183,7 @@ TEST(TemplateText, NamesAndFilling)
 // Defaults with an empty store; the low byte of Italic and Underline counts; TabNo below 1 is 8.
 TEST(DisplaySettings, ReadAndWrite)
 {
-    FakeStore store;
+    CMemorySettingsStore store;
     SheetFontSettings font = ReadSheetFont(store);
     EXPECT_EQ(font.faceName, "FIXEDSYS");
     EXPECT_EQ(font.size, 16);
@@ -301,15 +202,15 @@ TEST(DisplaySettings, ReadAndWrite)
     EXPECT_EQ(ReadTabWidth(store), 8);
     EXPECT_TRUE(ReadCommaOption(store));
     WriteCommaOption(store, true);
-    EXPECT_EQ(store.values["View/Comma"], "1");
+    EXPECT_EQ(store.Value("View", "Comma"), "1");
 
     font.size = -16;
     font.weight = 700;
     font.italic = true;
     ASSERT_TRUE(WriteSheetFont(store, font));
-    EXPECT_EQ(store.values["Font/Size"], "-16");
-    EXPECT_EQ(store.values["Font/Italic"], "1");
-    EXPECT_EQ(store.values["Font/Underline"], "1");
+    EXPECT_EQ(store.Value("Font", "Size"), "-16");
+    EXPECT_EQ(store.Value("Font", "Italic"), "1");
+    EXPECT_EQ(store.Value("Font", "Underline"), "1");
     store.WriteInt("View", "TabNo", 4);
     EXPECT_EQ(ReadTabWidth(store), 4);
 }
