@@ -5,6 +5,7 @@
 #include "HelpWindow.h"
 #include "MainFrame.h"
 #include "MemorySettingsStore.h"
+#include "GrabWhenAsked.h"
 #include "TestDesktop.h"
 #include "SheetEdit.h"
 #include "SheetKeys.h"
@@ -305,8 +306,7 @@ TEST_F(AppTest, MenuBarToolbarAndStatusBar)
     // The whole form is visible: the window fits it.
     EXPECT_EQ(app->View().size(), app->View().FormSize());
     EXPECT_TRUE(frame.rect().contains(app->View().geometry()));
-    EXPECT_TRUE(frame.grab().save(
-        QDir(QCoreApplication::applicationDirPath()).filePath("main-window.png")));
+    GrabWhenAsked(frame, QStringLiteral("main-window.png"));
 }
 
 TEST_F(AppTest, OpenedFilesGoOnTheRecentList)

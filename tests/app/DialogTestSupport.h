@@ -1,5 +1,7 @@
 #pragma once
 
+#include "GrabWhenAsked.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -112,14 +114,5 @@ inline void ExpectLaidOutCleanly(const QDialog& dialog)
             EXPECT_FALSE(box.intersects(controls[j]->geometry()))
                 << "overlaps " << controls[j]->metaObject()->className() << " "
                 << controls[j]->property("text").toString().toStdString();
-    }
-}
-
-// Saves a picture of `widget` as `fileName` in the folder named by BRUNOVELT_GRAB_DIR, when set.
-inline void GrabWhenAsked(QWidget& widget, const QString& fileName)
-{
-    const QString folder = qEnvironmentVariable("BRUNOVELT_GRAB_DIR");
-    if (!folder.isEmpty()) {
-        EXPECT_TRUE(widget.grab().save(folder + u'/' + fileName));
     }
 }

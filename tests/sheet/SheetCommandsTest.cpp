@@ -122,9 +122,10 @@ TEST(Keypad, Tax)
     EXPECT_EQ(sheet.GetText(), "100*1.05+5\r\n110\r\n");
     Load(sheet, "", 0);
     RunKeypadCommand(ID_KEY_TAX, sheet, false, last, memory);
-    EXPECT_EQ(sheet.GetText(), "*1."
-                          "05\r\n\x8C\x76\x8E\x5A\x8E\xAE\x82\xC9\x88\xD9\x8F\xED\x82\xAA\x82\xA0"
-                          "\x82\xE8\x82\xDC\x82\xB7\r\n");
+    EXPECT_EQ(sheet.GetText(),
+              "*1."
+              "05\r\n\x8C\x76\x8E\x5A\x8E\xAE\x82\xC9\x88\xD9\x8F\xED\x82\xAA\x82\xA0"
+              "\x82\xE8\x82\xDC\x82\xB7\r\n");
 }
 
 // Every key of the table has a unique id in the keypad's range.

@@ -2,6 +2,7 @@
 #include "CommandIds.h"
 #include "DialogUnits.h"
 #include "FileIo.h"
+#include "GrabWhenAsked.h"
 #include "FontResolver.h"
 #include "Cp932Codec.h"
 #include "Keypad.h"
@@ -210,8 +211,7 @@ TEST_F(ViewTest, TemplateWithParametersAsksForTheirValues)
         EXPECT_EQ(params.Label(1)->text(), QStringLiteral("b"));
         params.Field(0)->setText(QStringLiteral("2"));
         params.Field(1)->setText(QStringLiteral("5"));
-        params.grab().save(
-            QDir(QCoreApplication::applicationDirPath()).filePath("parameter-dialog.png"));
+        GrabWhenAsked(params, QStringLiteral("parameter-dialog.png"));
         params.accept();
     });
     Click(ID_KEY_P1);
@@ -537,13 +537,12 @@ TEST_F(ViewTest, InitialUpdateOfAnOrdinaryFileLeavesTheCaretAtTheStart)
     view->SetDocument(nullptr);
 }
 
-// The form as the user sees it, kept beside the test binary for a look.
+// The form as the user sees it, saved for a look when BRUNOVELT_GRAB_DIR asks for it.
 TEST_F(ViewTest, FormGrab)
 {
     Load(Sjis("税込み価格\r\n1980*1.1\r\n2178\r\n"));
     view->ApplyFont();
-    const QString path = QDir(QCoreApplication::applicationDirPath()).filePath("sheet-form.png");
-    EXPECT_TRUE(view->grab().save(path));
+    GrabWhenAsked(*view, QStringLiteral("sheet-form.png"));
     EXPECT_EQ(view->size(), view->FormSize());
 }
 
