@@ -23,9 +23,6 @@ grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$prefix/shar
   { echo "the metainfo does not launch $id.desktop"; exit 1; }
 grep -q "<id>$id</id>" "$prefix/share/metainfo/$id.metainfo.xml" ||
   { echo "the metainfo's id is not $id"; exit 1; }
-# The manual page names the program.
-gzip -dc "$prefix/share/man/man1/brunovelt.1.gz" | grep -q '^\.TH BRUNOVELT 1' ||
-  { echo "the manual page is not brunovelt(1)"; exit 1; }
 [ -L "$prefix/bin/brunovelt" ] || { echo "bin/brunovelt is not a link"; exit 1; }
 # The program finds its help beside the file the link resolves to.
 [ "$(dirname "$(readlink -f "$prefix/bin/brunovelt")")" = "$(readlink -f "$prefix/lib/brunovelt")" ] ||
@@ -35,4 +32,12 @@ gzip -dc "$prefix/share/man/man1/brunovelt.1.gz" | grep -q '^\.TH BRUNOVELT 1' |
   { echo "the help reader cannot read the installed help"; exit 1; }
 version="$("$prefix/bin/brunovelt" --version)"
 [ "$version" = "Brunovelt Version 1.10" ] || { echo "unexpected version: $version"; exit 1; }
+# The manual page, the changelog and the metainfo describe the version the program reports.
+number=${version##* }
+gzip -dc "$prefix/share/man/man1/brunovelt.1.gz" | grep -q "^\.TH BRUNOVELT 1 .* \"Brunovelt $number\"" ||
+  { echo "the manual page is not of version $number"; exit 1; }
+gzip -dc "$prefix/share/doc/brunovelt/changelog.gz" | head -n 1 | grep -q "^brunovelt ($number) " ||
+  { echo "the changelog does not begin with version $number"; exit 1; }
+grep -q "<release version=\"$number\"" "$prefix/share/metainfo/$id.metainfo.xml" ||
+  { echo "the metainfo names no release $number"; exit 1; }
 echo "installed layout ok"
