@@ -1,35 +1,52 @@
-# make run   installs what is missing, builds, starts the program
-# make test  the same set-up, then every test: unit tests, the sanitizer build under a comma-decimal
-#            locale, a short fuzz run of every fuzz target and the format check
-# make fuzz  long fuzz runs (FUZZ_SECONDS each, default 300)
+# make run      installs what the program needs, builds only the program (its help reader and help
+#               file with it) and starts it
+# make test     installs what the tests need, builds everything, then every test: unit tests, the
+#               sanitizer build under a comma-decimal locale, a short fuzz run of every fuzz target
+#               and the format check
+# make bench    benchmarks
+# make package  a Debian package, build-package/brunovelt_VERSION_ARCH.deb, checked by lintian
+# make fuzz     long fuzz runs (FUZZ_SECONDS each, default 300)
 # make fuzz-reader  the help reader with chmlib in-process for FUZZ_SECONDS; counts chmlib's findings
-# make bench benchmarks
+# Each installs its own Debian packages first (tools/install-deps.sh PROFILE).
 
 JOBS         ?= 2
 FUZZ_SECONDS ?= 300
 SMOKE_FUZZ_SECONDS ?= 20
 CMAKE_FLAGS  ?=
 
-.PHONY: all deps build build-asan build-fuzz run test unit-test asan-test fuzz-smoke fuzz fuzz-reader bench format format-check clean
+# What the window needs: the program, the help reader it starts and the help file.
+PROGRAM_TARGETS := brunovelt brunovelt-help-reader help_chm
+BENCH_TARGETS   := engine_bench sheet_enter_bench template_bench bench_gen_lines minimal_window
+
+.PHONY: all deps deps-run deps-test deps-bench deps-package build build-program build-asan \
+        build-fuzz run test unit-test asan-test fuzz-smoke fuzz fuzz-reader bench package format \
+        format-check clean
 
 all: build
 
 deps:
 	@tools/install-deps.sh
 
-build: deps
+deps-run deps-test deps-bench deps-package: deps-%:
+	@tools/install-deps.sh $*
+
+build-program: deps-run
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake --build build -j $(JOBS) --target $(PROGRAM_TARGETS)
+
+build: deps-test
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRUNOVELT_TESTS=ON -DBRUNOVELT_BENCH=ON $(CMAKE_FLAGS)
 	cmake --build build -j $(JOBS)
 
-build-asan: deps
-	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DBRUNOVELT_SANITIZE=ON -DBRUNOVELT_BENCH=OFF $(CMAKE_FLAGS)
+build-asan: deps-test
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DBRUNOVELT_SANITIZE=ON -DBRUNOVELT_TESTS=ON -DBRUNOVELT_BENCH=OFF $(CMAKE_FLAGS)
 	cmake --build build-asan -j $(JOBS)
 
-build-fuzz: deps
+build-fuzz: deps-test
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRUNOVELT_FUZZ=ON $(CMAKE_FLAGS)
 	cmake --build build-fuzz -j $(JOBS) --target fuzz_targets
 
-run: build
+run: build-program
 	build/brunovelt
 
 unit-test: build
@@ -51,12 +68,25 @@ fuzz-reader: build-fuzz
 
 test: unit-test asan-test fuzz-smoke format-check
 
-bench: build
+bench: deps-bench
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRUNOVELT_BENCH=ON $(CMAKE_FLAGS)
+	cmake --build build -j $(JOBS) --target $(PROGRAM_TARGETS) $(BENCH_TARGETS)
 	build/bench/engine_bench
 	build/bench/sheet_enter_bench
 	build/bench/template_bench
 	bench/compare-calculators.sh build/brunovelt
 	bench/startup_bench.py build/brunovelt build/bench/minimal_window
+
+# Built as Debian builds its packages: with dpkg-buildflags' hardening flags, tests and
+# benchmarks left out; cpack strips the executables and dpkg-shlibdeps finds the dependencies.
+package: export DEB_BUILD_MAINT_OPTIONS = hardening=+all
+package: deps-package
+	cmake -S . -B build-package -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRUNOVELT_TESTS=OFF -DBRUNOVELT_BENCH=OFF \
+	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)" $(CMAKE_FLAGS)
+	cmake --build build-package -j $(JOBS)
+	cd build-package && cpack -G DEB
+	lintian --fail-on error build-package/brunovelt_*.deb
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
@@ -65,4 +95,4 @@ format-check:
 	clang-format --dry-run -Werror $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-fuzz build-package

@@ -25,6 +25,8 @@ int main(int argc, char** argv)
         return 1; // rather than Qt's abort without a display
 
     QApplication application(argc, argv); // takes Qt's own options out of the arguments
+    // The desktop entry's name, by which Wayland shells give the window its entry's icon and name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("jp.example.brunovelt"));
     // The program speaks Japanese whatever the locale: so do Qt's own buttons and dialogs.
     QTranslator qtTexts;
     if (qtTexts.load(QStringLiteral("qtbase_ja"),

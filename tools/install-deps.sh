@@ -1,39 +1,72 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the benchmarks need, and only those that are
-# missing, so that a machine that already has everything is not touched (and needs no network).
+# Installs the Debian packages that one or more profiles need, and only those that are missing, so
+# that a machine that already has everything is not touched (and needs no network).
+#
+#   tools/install-deps.sh [PROFILE ...]    PROFILE: run, test, bench, package (none: all of them)
+#
+#   run      build and start the program: the executable, its help reader and its help file
+#   test     every test of make test: unit tests (and the benchmarks they build beside them), the
+#            sanitizer build under a comma-decimal locale, the fuzz targets, the format check
+#   bench    the benchmarks and the programs they measure against
+#   package  the .deb of make package and its checks
 set -euo pipefail
 
-packages=(
+run=(
   cmake g++ make pkg-config       # toolchain
-  clang libclang-rt-14-dev        # libFuzzer and the sanitizer runtimes for the fuzz targets
-  libgtest-dev libgmock-dev       # unit tests
-  libbenchmark-dev                # bench/
-  apcalc bc                       # reference calculators the command-line benchmark compares with
-  locales                         # a comma-decimal locale for the locale-independence test run
   qt6-base-dev libgl-dev          # the window (Qt 6 Widgets)
   fonts-ipafont-gothic            # Japanese fixed and proportional fonts (IPAGothic, IPAPGothic)
   qt6-translations-l10n           # Japanese texts of Qt's own buttons and file dialogs
   libchm-dev                      # reading the compiled help file
   fp-utils-3.2.2                  # chmcmd, which compiles the help file
 )
+test=(
+  libgtest-dev libgmock-dev       # unit tests
+  libbenchmark-dev                # the benchmarks, built with everything else
+  clang libclang-rt-14-dev        # libFuzzer and the sanitizer runtimes for the fuzz targets
+  locales                         # a comma-decimal locale for the locale-independence test run
+  git clang-format                # the format check over the files git knows
+  appstream desktop-file-utils    # appstreamcli and desktop-file-validate check the desktop files
+)
+bench=(
+  libbenchmark-dev                # bench/
+  apcalc bc time                  # reference calculators the command-line benchmark compares with
+  python3 xvfb xdotool            # the start-up benchmark, on a real X server
+)
+package=(
+  dpkg-dev file                   # dpkg-shlibdeps, which finds the package's dependencies
+  lintian                         # the package check
+)
+
+profiles=("$@")
+[ ${#profiles[@]} -gt 0 ] || profiles=(run test bench package)
+packages=()
+for profile in "${profiles[@]}"; do
+  case "$profile" in
+    run) packages+=("${run[@]}") ;;
+    test) packages+=("${run[@]}" "${test[@]}") ;;
+    bench) packages+=("${run[@]}" "${bench[@]}") ;;
+    package) packages+=("${run[@]}" "${package[@]}") ;;
+    *) echo "$0: unknown profile $profile (run, test, bench, package)" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' &&
+     [[ " ${missing[*]-} " != *" $p "* ]]; then
     missing+=("$p")
   fi
 done
 
+if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
-  if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
   export DEBIAN_FRONTEND=noninteractive
   "${sudo[@]}" apt-get update -qq
   "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
 # The locale-independence run needs a locale whose decimal separator is a comma.
-if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
-  if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
+if [[ " ${profiles[*]} " == *" test "* ]] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
   "${sudo[@]}" localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi

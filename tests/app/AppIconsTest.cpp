@@ -90,7 +90,7 @@ TEST(DesktopEntry, StartsTheProgramWithItsIcon)
     EXPECT_EQ(lines.first(), QStringLiteral("[Desktop Entry]"));
     for (const QString& expected :
          {QStringLiteral("Type=Application"), QStringLiteral("Name=Brunovelt"),
-          QStringLiteral("Exec=brunovelt %f"), QStringLiteral("Icon=brunovelt"),
+          QStringLiteral("Exec=brunovelt %f"), QStringLiteral("Icon=jp.example.brunovelt"),
           QStringLiteral("Categories=Utility;Calculator;")})
         EXPECT_TRUE(lines.contains(expected)) << expected.toStdString();
     EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const QString& line) {
