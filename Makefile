@@ -74,6 +74,8 @@ bench: deps-bench
 	build/bench/engine_bench
 	build/bench/sheet_enter_bench
 	build/bench/template_bench
+	build/bench/settings_store_bench
+	cd bench && ./settings_startup_bench.py ../build/brunovelt
 	bench/compare-calculators.sh build/brunovelt
 	bench/startup_bench.py build/brunovelt build/bench/minimal_window
 

@@ -1,25 +1,26 @@
 #include "FileIo.h"
 
-#include "StateFolder.h"
+#include "FileIoInPlace.h"
+#include "FileIoSystem.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#ifdef Q_OS_WIN
-#include <QSaveFile>
-#else
 #include <QRandomGenerator>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
+
+#ifndef Q_OS_UNIX
+#error "Files are read and written with POSIX calls: a port supplies FileIo.h for its own system"
 #endif
 
-#include <cerrno>
-#include <utility>
+using namespace fileio;
 
 // The system's codes by cause. ENOENT is a missing file, or a bad path when the file's folder is
 // missing as well (the callers decide that, since it needs the path).
@@ -82,11 +83,7 @@ QString ResolveFileLinks(const QString& path)
 
 bool SameFilePath(const QString& a, const QString& b)
 {
-#ifdef Q_OS_WIN
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-#else
     return a == b;
-#endif
 }
 
 EFileError MakeFolders(const QString& folder)
@@ -101,270 +98,10 @@ EFileError MakeFolders(const QString& folder)
         return EFileError::BadPath;
     if (const EFileError above = MakeFolders(parent); above != EFileError::None)
         return above;
-#ifdef Q_OS_WIN
-    return QDir().mkdir(folder) ? EFileError::None : EFileError::AccessDenied;
-#else
     if (::mkdir(QFile::encodeName(folder).constData(), 0777) == 0 || errno == EEXIST)
         return EFileError::None;
     return FileErrorFromErrno(errno == ENOENT ? ENOTDIR : errno);
-#endif
 }
-
-namespace {
-
-// The cause for `error` met on `path`.
-EFileError ErrorFor(int error, const QString& path)
-{
-    if (error != ENOENT)
-        return FileErrorFromErrno(error);
-    return QFileInfo(QFileInfo(path).absolutePath()).isDir() ? EFileError::NotFound
-                                                             : EFileError::BadPath;
-}
-
-} // namespace
-
-#ifdef Q_OS_WIN
-
-// Qt's file classes tell less than the system does: the causes here are coarse.
-namespace {
-
-EFileError FromQFile(const QFileDevice& file, const QString& path)
-{
-    switch (file.error()) {
-    case QFileDevice::NoError: return EFileError::None;
-    case QFileDevice::ResourceError: return EFileError::DiskFull;
-    case QFileDevice::PermissionsError: return EFileError::AccessDenied;
-    case QFileDevice::PositionError: return EFileError::Seek;
-    case QFileDevice::OpenError:
-        return QFileInfo::exists(path) ? EFileError::AccessDenied : ErrorFor(ENOENT, path);
-    default: return EFileError::Generic;
-    }
-}
-
-} // namespace
-
-EFileError ReadWholeFile(const QString& path, std::string& bytes, std::size_t maxBytes)
-{
-    if (path.isEmpty())
-        return EFileError::BadPath;
-    QFile file(path);
-    if (QFileInfo(path).isDir())
-        return EFileError::AccessDenied;
-    if (!file.open(QIODevice::ReadOnly))
-        return FromQFile(file, path);
-    if (static_cast<unsigned long long>(file.size()) > maxBytes)
-        return EFileError::TooLarge;
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return FromQFile(file, path);
-    bytes = data.toStdString();
-    return EFileError::None;
-}
-
-bool CanReadFile(const QString& path)
-{
-    QFile file(path);
-    return !QFileInfo(path).isDir() && file.open(QIODevice::ReadOnly);
-}
-
-// Unbuffered, so that every write reports its own failure: a buffered QSaveFile whose last write
-// fails inside commit() still renames the short file over the old one.
-EFileError ReplaceFile(const QString& path, std::string_view bytes)
-{
-    if (path.isEmpty())
-        return EFileError::BadPath;
-    const QString target = ResolveFileLinks(path);
-    const QFileInfo info(target);
-    if (info.isDir() || (info.exists() && !info.isWritable()))
-        return EFileError::AccessDenied;
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return FromQFile(file, target);
-    const auto size = static_cast<qint64>(bytes.size());
-    if (file.write(bytes.data(), size) != size) {
-        const EFileError error = FromQFile(file, target);
-        file.cancelWriting();
-        return error == EFileError::None ? EFileError::Generic : error;
-    }
-    if (!file.commit()) {
-        const EFileError error = FromQFile(file, target);
-        return error == EFileError::None ? EFileError::Generic : error;
-    }
-    return EFileError::None;
-}
-
-EFileError CreateNewFile(const QString& path, std::string_view bytes)
-{
-    if (path.isEmpty())
-        return EFileError::BadPath;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
-        return QFileInfo::exists(path) ? EFileError::AccessDenied : FromQFile(file, path);
-    const auto size = static_cast<qint64>(bytes.size());
-    if (file.write(bytes.data(), size) != size) {
-        const EFileError error = FromQFile(file, path);
-        file.remove();
-        return error == EFileError::None ? EFileError::Generic : error;
-    }
-    return EFileError::None;
-}
-
-SFileStamp FileStampOf(const QString& path)
-{
-    const QFileInfo info(path);
-    SFileStamp stamp;
-    stamp.exists = info.isFile();
-    if (stamp.exists) {
-        stamp.size = info.size();
-        stamp.modifiedSeconds = info.lastModified().toSecsSinceEpoch();
-        stamp.modifiedNanoseconds = info.lastModified().time().msec() * 1000000LL;
-    }
-    return stamp;
-}
-
-// QSaveFile leaves no temporaries behind that this program would know by name.
-int RemoveStaleTemporaries(const QString& /*path*/)
-{
-    return 0;
-}
-
-#else
-
-namespace {
-
-int OpenRetrying(const char* path, int flags, mode_t mode = 0)
-{
-    int fd = -1;
-    do {
-        fd = ::open(path, flags, mode);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
-}
-
-// Writes all of `bytes`, or fails with errno telling why.
-bool WriteAll(int fd, std::string_view bytes)
-{
-    const char* next = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, next, left);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written < 0)
-            return false;
-        if (written == 0) {
-            errno = EIO; // a device that takes nothing and says nothing
-            return false;
-        }
-        next += written;
-        left -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-// fsync on a file system that cannot sync (EINVAL) has nothing to wait for.
-bool SyncFile(int fd)
-{
-    return ::fsync(fd) == 0 || errno == EINVAL;
-}
-
-// Closes `fd`; false, with errno, when the close reports an error of the writes before it.
-bool CloseChecked(int fd)
-{
-    return ::close(fd) == 0 || errno == EINTR; // after EINTR the descriptor is closed on Linux
-}
-
-// Brings a rename in `folder` to the disk. The new content is in place already, so a failure
-// here does not make the save fail.
-void SyncFolder(const QString& folder)
-{
-    const int fd =
-        OpenRetrying(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
-// Reads `fd` from its start to its end.
-bool ReadAllFrom(int fd, std::string& bytes)
-{
-    if (::lseek(fd, 0, SEEK_SET) != 0)
-        return false;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return false;
-        if (got == 0)
-            return true;
-        bytes.append(buffer, static_cast<std::size_t>(got));
-    }
-}
-
-// Makes the open file `fd` hold exactly `bytes`, on the disk.
-bool OverwriteWith(int fd, std::string_view bytes)
-{
-    return ::lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, bytes) &&
-           ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && SyncFile(fd);
-}
-
-// The save of a file that may be written, in a folder where no new file may be made beside it:
-// the old bytes are kept in a backup in the state folder first, then the file itself is
-// overwritten, so it keeps its links, mode and owner. Any failure writes the old bytes back; the
-// backup goes once the file holds either whole content, and stays if even that failed.
-// `folderError` is why no new file could be made, the cause reported when no backup can be.
-EFileError WriteInPlace(const QString& targetPath, std::string_view bytes, int folderError)
-{
-    const QByteArray native = QFile::encodeName(targetPath);
-    const int fd = OpenRetrying(native.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return ErrorFor(errno, targetPath);
-    std::string old;
-    if (!ReadAllFrom(fd, old)) {
-        const int error = errno;
-        ::close(fd);
-        return ErrorFor(error, targetPath);
-    }
-    const QString backupFolder = StateFolder();
-    QString backup;
-    for (int attempt = 0; attempt < 100 && backup.isEmpty() && !backupFolder.isEmpty(); ++attempt) {
-        const QString candidate = backupFolder + u'/' + QFileInfo(targetPath).fileName() + u'.' +
-                                  QString::number(QRandomGenerator::global()->generate(), 16) +
-                                  QStringLiteral(".backup");
-        const EFileError made = CreateNewFile(candidate, old);
-        if (made == EFileError::None)
-            backup = candidate;
-        else if (made != EFileError::AccessDenied || !QFileInfo::exists(candidate))
-            break; // not a name taken already: no backup can be made there
-    }
-    if (backup.isEmpty()) {
-        ::close(fd);
-        return ErrorFor(folderError, targetPath);
-    }
-    int error = 0;
-    int restoreFd = fd;
-    if (OverwriteWith(fd, bytes)) {
-        if (CloseChecked(fd)) {
-            QFile::remove(backup);
-            return EFileError::None;
-        }
-        error = errno; // the close reported a failed write, and the descriptor is gone
-        restoreFd = OpenRetrying(native.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY);
-    } else {
-        error = errno;
-    }
-    if (restoreFd >= 0) {
-        if (OverwriteWith(restoreFd, old))
-            QFile::remove(backup);
-        ::close(restoreFd);
-    }
-    return ErrorFor(error, targetPath);
-}
-
-} // namespace
 
 EFileError ReadWholeFile(const QString& path, std::string& bytes, std::size_t maxBytes)
 {
@@ -448,37 +185,66 @@ bool CanReadFile(const QString& path)
     return file;
 }
 
+namespace {
+
+// What stands at `targetPath` now decides whether it may be replaced (a writable regular file or
+// nothing) and, in `old`, with which permissions.
+EFileError CheckTarget(const QByteArray& nativeTarget, const QString& targetPath, struct stat& old,
+                       bool& exists)
+{
+    exists = ::stat(nativeTarget.constData(), &old) == 0;
+    if (!exists)
+        return errno == ENOENT ? EFileError::None : ErrorFor(errno, targetPath);
+    if (S_ISDIR(old.st_mode))
+        return EFileError::AccessDenied;
+    if (!S_ISREG(old.st_mode))
+        return EFileError::Generic; // a device or FIFO is not turned into a file
+    if (::faccessat(AT_FDCWD, nativeTarget.constData(), W_OK, AT_EACCESS) != 0)
+        return ErrorFor(errno, targetPath); // a read-only file stays as it is
+    return EFileError::None;
+}
+
+// Gives the new file `fd` the old file's permissions, which are the user's choice; a file system
+// that cannot keep them is no reason to refuse the save. Only a privileged process may give the
+// file its old owner; otherwise it belongs to this user from now on.
+bool TakeOldPermissions(int fd, const struct stat& old)
+{
+    if (::fchmod(fd, old.st_mode & 07777) != 0 && errno != EPERM && errno != ENOTSUP)
+        return false;
+    if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
+        ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+        // Not permitted: see above.
+    }
+    return true;
+}
+
+} // namespace
+
+QString TemporaryNameBeside(const QString& target)
+{
+    const QFileInfo info(target);
+    return info.absolutePath() + QStringLiteral("/.") + info.fileName() + u'.' +
+           QString::number(QRandomGenerator::global()->generate(), 16) + QStringLiteral(".tmp");
+}
+
 EFileError ReplaceFile(const QString& path, std::string_view bytes)
 {
     if (path.isEmpty())
         return EFileError::BadPath;
     const QString targetPath = ResolveFileLinks(path);
-    const QFileInfo target(targetPath);
-    const QString folder = target.absolutePath();
     const QByteArray nativeTarget = QFile::encodeName(targetPath);
-
-    // What stands at the path now decides whether it may be replaced and with which permissions.
     struct stat old
     {
     };
-    const bool exists = ::stat(nativeTarget.constData(), &old) == 0;
-    if (!exists && errno != ENOENT)
-        return ErrorFor(errno, targetPath);
-    if (exists) {
-        if (S_ISDIR(old.st_mode))
-            return EFileError::AccessDenied;
-        if (!S_ISREG(old.st_mode))
-            return EFileError::Generic; // a device or FIFO is not turned into a file
-        if (::faccessat(AT_FDCWD, nativeTarget.constData(), W_OK, AT_EACCESS) != 0)
-            return ErrorFor(errno, targetPath); // a read-only file stays as it is
-    }
+    bool exists = false;
+    if (const EFileError refused = CheckTarget(nativeTarget, targetPath, old, exists);
+        refused != EFileError::None)
+        return refused;
 
     QByteArray tempPath;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        tempPath = QFile::encodeName(folder + QStringLiteral("/.") + target.fileName() + u'.' +
-                                     QString::number(QRandomGenerator::global()->generate(), 16) +
-                                     QStringLiteral(".tmp"));
+        tempPath = QFile::encodeName(TemporaryNameBeside(targetPath));
         fd = OpenRetrying(tempPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && exists && (errno == EACCES || errno == EPERM))
             return WriteInPlace(targetPath, bytes,
@@ -493,20 +259,7 @@ EFileError ReplaceFile(const QString& path, std::string_view bytes)
         ::unlink(tempPath.constData());
         return ErrorFor(error, targetPath);
     };
-    if (exists) {
-        // The permissions are the user's choice; a file system that cannot keep them is no
-        // reason to refuse the save. Only a privileged process may give the file its old owner.
-        if (::fchmod(fd, old.st_mode & 07777) != 0 && errno != EPERM && errno != ENOTSUP) {
-            const int error = errno;
-            ::close(fd);
-            return fail(error);
-        }
-        if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
-            ::fchown(fd, old.st_uid, old.st_gid) != 0) {
-            // Not permitted: the file belongs to this user from now on.
-        }
-    }
-    if (!WriteAll(fd, bytes) || !SyncFile(fd)) {
+    if ((exists && !TakeOldPermissions(fd, old)) || !WriteAll(fd, bytes) || !SyncFile(fd)) {
         const int error = errno;
         ::close(fd);
         return fail(error);
@@ -515,7 +268,70 @@ EFileError ReplaceFile(const QString& path, std::string_view bytes)
         return fail(errno);
     if (::rename(tempPath.constData(), nativeTarget.constData()) != 0)
         return fail(errno);
-    SyncFolder(folder);
+    SyncFolder(QFileInfo(targetPath).absolutePath());
+    return EFileError::None;
+}
+
+EFileError CreateTemporaryBeside(const QString& target, std::string_view bytes, QString& temporary)
+{
+    if (target.isEmpty())
+        return EFileError::BadPath;
+    const QString targetPath = ResolveFileLinks(target);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString candidate = TemporaryNameBeside(targetPath);
+        const QByteArray native = QFile::encodeName(candidate);
+        const int fd =
+            OpenRetrying(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0)
+            return ErrorFor(errno, targetPath);
+        // Not flushed to the disk: RenameOver does that once the file holds its final bytes.
+        if (!WriteAll(fd, bytes)) {
+            const int error = errno;
+            ::close(fd);
+            ::unlink(native.constData());
+            return ErrorFor(error, targetPath);
+        }
+        if (!CloseChecked(fd)) {
+            const int error = errno;
+            ::unlink(native.constData());
+            return ErrorFor(error, targetPath);
+        }
+        temporary = candidate;
+        return EFileError::None;
+    }
+    return EFileError::Generic;
+}
+
+EFileError RenameOver(const QString& temporary, const QString& target)
+{
+    const QString targetPath = ResolveFileLinks(target);
+    const QByteArray nativeTarget = QFile::encodeName(targetPath);
+    const QByteArray nativeTemp = QFile::encodeName(temporary);
+    const auto fail = [&](EFileError error) {
+        ::unlink(nativeTemp.constData());
+        return error;
+    };
+    struct stat old
+    {
+    };
+    bool exists = false;
+    if (const EFileError refused = CheckTarget(nativeTarget, targetPath, old, exists);
+        refused != EFileError::None)
+        return fail(refused);
+    const int fd = OpenRetrying(nativeTemp.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return fail(ErrorFor(errno, targetPath));
+    if ((exists && !TakeOldPermissions(fd, old)) || !SyncFile(fd)) {
+        const int error = errno;
+        ::close(fd);
+        return fail(ErrorFor(error, targetPath));
+    }
+    ::close(fd);
+    if (::rename(nativeTemp.constData(), nativeTarget.constData()) != 0)
+        return fail(ErrorFor(errno, targetPath));
+    SyncFolder(QFileInfo(targetPath).absolutePath());
     return EFileError::None;
 }
 
@@ -562,5 +378,3 @@ int RemoveStaleTemporaries(const QString& path)
     }
     return removed;
 }
-
-#endif

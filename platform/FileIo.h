@@ -66,6 +66,18 @@ bool CanReadFile(const QString& path);
 // back on any failure.
 EFileError ReplaceFile(const QString& path, std::string_view bytes);
 
+// The parts of ReplaceFile for a caller that has the new file written by other code. The first
+// makes a new hidden file ".NAME.XXXXXXXX.tmp" beside `target` (links followed) holding `bytes`,
+// each write checked, and gives its path in `temporary`.
+EFileError CreateTemporaryBeside(const QString& target, std::string_view bytes, QString& temporary);
+// A new name of that form beside `target`, for a temporary that moves on; nothing is made.
+QString TemporaryNameBeside(const QString& target);
+// Puts the file `temporary`, in the folder of `target`, in the place of `target` as ReplaceFile
+// does: it takes the old file's permissions (and owner, where the process may set it), is
+// flushed to the disk and renamed over it. On failure the temporary is removed and the old
+// file is as it was.
+EFileError RenameOver(const QString& temporary, const QString& target);
+
 // Removes the hidden ".NAME.XXXXXXXX.tmp" files that replacements of the file at `path` left in
 // its folder when they were interrupted (a killed program, a power cut). A temporary younger than
 // a minute may belong to a save under way in another copy of the program and is left alone.
@@ -80,8 +92,7 @@ EFileError CreateNewFile(const QString& path, std::string_view bytes);
 // (a file in a folder's place is a bad path).
 EFileError MakeFolders(const QString& folder);
 
-// Whether two full paths name one file as the file system compares names: letter case counts
-// except on Windows.
+// Whether two full paths name one file as the file system compares names (letter case counts).
 bool SameFilePath(const QString& a, const QString& b);
 
 // The file that a link at `path` points to (also when it does not exist yet); `path` itself when

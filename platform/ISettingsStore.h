@@ -15,8 +15,8 @@ struct SettingsValue
     std::variant<int, std::string_view> value;
 };
 
-// Why the latest write that failed failed: where the store keeps its values (a file's path, or
-// the registry key) and the cause.
+// Why the latest write that failed failed: where the store keeps its values (a file's path) and
+// the cause.
 struct SettingsWriteFailure
 {
     std::string location; // UTF-8

@@ -1,30 +1,33 @@
 #pragma once
 
-#include "FileIo.h"
 #include "ISettingsStore.h"
+#include "SettingsStoreText.h"
 
 #include <QString>
 
 #include <optional>
+#include <string>
 
-// The per-user settings of organisation "Halsk", application "Brunovelt". On Windows they live
-// in the registry under HKEY_CURRENT_USER\Software\Halsk\Brunovelt; elsewhere in the INI file
+// The per-user settings of organisation "Halsk", application "Brunovelt": the INI file
 // $XDG_CONFIG_HOME/Halsk/Brunovelt.conf (~/.config when the variable is unset), the file that
 // QSettings("Halsk", "Brunovelt") uses, in the text QSettings reads and writes.
 //
 // Nothing is cached: every read looks at the store as it is at that moment, so a change by
-// another process shows at once. A write reads the file, changes the one value and replaces the
-// whole file through a new file in the same folder that is renamed over it only once it is
-// complete on disk; a full disk or any other failure leaves the old file as it was. WriteValues
-// changes several values in one such replace.
+// another process shows at once (only the parse of the file's bytes is kept, for as long as the
+// bytes stay the same). A write has QSettings write the file with the changed values into a new
+// file in the same folder, checks that a fresh read of it gives every value intended, and only
+// then renames it over the old file; a full disk or any other failure leaves the old file as it
+// was. WriteValues changes several values in one such replace. Section and value names are kept
+// as they stand, so a write of a name with '/' (a group separator to QSettings), of an empty
+// value name or of a section "general" in any other case than "General" is refused (BadPath).
+// One store object serves one thread at a time.
 class CSettingsStore final : public ISettingsStore
 {
 public:
     CSettingsStore();
-    // The INI file at `filePath` instead, on every platform.
+    // The INI file at `filePath` instead.
     explicit CSettingsStore(QString filePath);
 
-    // The INI file's path; empty when the store is the registry.
     QString FileName() const { return m_fileName; }
     // Where the per-user file is, whether or not it exists yet.
     static QString DefaultFileName();
@@ -39,11 +42,12 @@ public:
     SettingsWriteFailure LastWriteFailure() const override { return m_lastFailure; }
 
 private:
-    // The file's path in the platform's form, or the registry key, for messages.
-    QString Location() const;
     // The stored text of a value; none when it is absent.
     std::optional<QString> ReadText(std::string_view section, std::string_view name) const;
 
     QString m_fileName;
     SettingsWriteFailure m_lastFailure;
+    // The bytes the file held at the latest read, and their values.
+    mutable std::string m_readBytes;
+    mutable CSettingsStoreText m_readText{QByteArrayView()};
 };

@@ -2,20 +2,13 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 
 QString StateFolder()
 {
-#ifdef Q_OS_WIN
-    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-#else
     // Qt 6.4 names no state location: the XDG rule is that a relative or empty value is ignored.
     QString base = qEnvironmentVariable("XDG_STATE_HOME");
     if (base.isEmpty() || QDir::isRelativePath(base))
         base = QDir::homePath() + QStringLiteral("/.local/state");
-#endif
-    if (base.isEmpty())
-        return {};
     const QString folder = base + QStringLiteral("/Halsk/Brunovelt");
     if (QDir(folder).exists())
         return folder;

@@ -4,6 +4,6 @@
 
 // The folder of the program's state that is neither settings nor documents: the recovery copies
 // of open sheets and the backups of saves written in place. $XDG_STATE_HOME/Halsk/Brunovelt (by
-// default ~/.local/state/Halsk/Brunovelt); the user's application-data folder on Windows. Made,
-// readable by the user alone, when missing; empty when it cannot be made.
+// default ~/.local/state/Halsk/Brunovelt). Made, readable by the user alone, when missing; empty
+// when it cannot be made.
 QString StateFolder();

@@ -3,6 +3,7 @@
 #include "Cp932Codec.h"
 #include "DataExchange.h"
 #include "DiskFaults.h"
+#include "FileIo.h"
 #include "MemorySettingsStore.h"
 #include "SettingsWriteFailure.h"
 #include "Unprivileged.h"
@@ -74,6 +75,31 @@ std::map<QString, QString> ReadWithQSettings(const QString& path)
     for (const QString& key : settings.allKeys())
         values[key] = settings.value(key).toString();
     return values;
+}
+
+// Every value QSettings holds, of any type, by key.
+QSettings::SettingsMap AllQSettingsValues(const QSettings& settings)
+{
+    QSettings::SettingsMap values;
+    for (const QString& key : settings.allKeys())
+        values.insert(key, settings.value(key));
+    return values;
+}
+
+// Whether QSettings, writing `key` into a copy of the file at `path`, reads every value back as
+// it held it before the write.
+bool QSettingsReadsBackItsWrite(const QString& path, const QString& key, const QString& value)
+{
+    QSettings::SettingsMap intended;
+    QString written;
+    {
+        QSettings settings(UniqueCopy(path), QSettings::IniFormat);
+        settings.setValue(key, value);
+        intended = AllQSettingsValues(settings);
+        settings.sync();
+        written = settings.fileName();
+    }
+    return AllQSettingsValues(QSettings(UniqueCopy(written), QSettings::IniFormat)) == intended;
 }
 
 QStringList FolderEntries(const QString& folder)
@@ -302,6 +328,8 @@ TEST_F(SettingsFile, TheDefaultFileIsTheOneQSettingsUses)
     EXPECT_EQ(ReadWithQSettings(expected).at(QStringLiteral("System/Log")), QStringLiteral("1"));
 }
 
+// QSettings' own text: sections in the order of their names, names escaped, values quoted where
+// they hold a comma, a leading '@' doubled.
 TEST_F(SettingsFile, IsWrittenInQSettingsForm)
 {
     CSettingsStore store(Path());
@@ -309,27 +337,50 @@ TEST_F(SettingsFile, IsWrittenInQSettingsForm)
     ASSERT_TRUE(store.WriteInt("PButton", "1", 42));
     ASSERT_TRUE(store.WriteString("General", "x", "@at"));
     ASSERT_TRUE(store.WriteString("PButtonTitle", "2", Sjis("平方根")));
-    EXPECT_EQ(FileBytes(Path()), QByteArray("[Recent%20File%20List]\n"
-                                            "File1=\"C:\\\\a,b.txt\"\n"
+    EXPECT_EQ(FileBytes(Path()), QByteArray("[%General]\n"
+                                            "x=@@at\n"
                                             "\n"
                                             "[PButton]\n"
                                             "1=42\n"
                                             "\n"
-                                            "[%General]\n"
-                                            "x=@@at\n"
-                                            "\n"
                                             "[PButtonTitle]\n"
                                             "2=") +
-                                     QStringLiteral("平方根").toUtf8() + '\n');
+                                     QStringLiteral("平方根").toUtf8() +
+                                     QByteArray("\n"
+                                                "\n"
+                                                "[Recent%20File%20List]\n"
+                                                "File1=\"C:\\\\a,b.txt\"\n"));
+}
+
+// Names that QSettings would not give back as they were written are refused, and the file stays
+// as it was.
+TEST_F(SettingsFile, RefusesNamesThatQSettingsWouldChange)
+{
+    CSettingsStore store(Path());
+    ASSERT_TRUE(store.WriteInt("View", "Comma", 1));
+    const QByteArray before = FileBytes(Path());
+    const std::pair<std::string, std::string> refused[] = {
+        {"a/b", "x"}, {"View", "x/y"}, {"View", ""}, {"general", "x"}, {"GENERAL", "x"}};
+    for (const auto& [section, name] : refused) {
+        EXPECT_FALSE(store.WriteInt(section, name, 1)) << section << '/' << name;
+        EXPECT_EQ(store.LastWriteFailure().cause, EFileError::BadPath);
+        const SettingsValue batch[] = {{"View", "TabNo", 4}, {section, name, 1}};
+        EXPECT_FALSE(store.WriteValues(batch)) << section << '/' << name;
+    }
+    EXPECT_EQ(FileBytes(Path()), before);
+    ASSERT_TRUE(store.WriteInt("General", "x", 2)); // QSettings' own spelling is kept
+    ASSERT_TRUE(store.WriteInt("", "top", 3));
+    EXPECT_EQ(store.GetInt("General", "x", 0), 2);
+    EXPECT_EQ(store.GetInt("", "top", 0), 3);
 }
 
 TEST_F(SettingsFile, QSettingsReadsWhatTheStoreWrites)
 {
     CSettingsStore store(Path());
     const std::vector<std::string> values = AwkwardStrings();
-    const std::vector<std::string> sections = {
-        "Recent File List", "PButton", "General", "general", Sjis("日本語の節"), "a=b;c", "100%",
-        " padded ",         "Font"};
+    const std::vector<std::string> sections = {"Recent File List", "PButton", "General",
+                                               Sjis("日本語の節"), "a=b;c",   "100%",
+                                               " padded ",         "Font"};
     std::map<QString, QString> expected;
     for (std::size_t i = 0; i < values.size(); ++i) {
         const std::string& section = sections[i % sections.size()];
@@ -516,7 +567,14 @@ TEST_F(SettingsFile, ReadsRandomTextAsQSettingsDoes)
         if (round % 5 != 0)
             continue;
         CSettingsStore writer(path);
-        ASSERT_TRUE(writer.WriteString("S", "k", "v"));
+        if (!QSettingsReadsBackItsWrite(path, QStringLiteral("S/k"), QStringLiteral("v"))) {
+            // Text that QSettings does not read back as it parsed it cannot be told from a file
+            // cut short: the write is refused.
+            EXPECT_FALSE(writer.WriteString("S", "k", "v")) << text.toStdString();
+            EXPECT_EQ(FileBytes(path), text);
+            continue;
+        }
+        ASSERT_TRUE(writer.WriteString("S", "k", "v")) << text.toStdString();
         EXPECT_EQ(writer.GetString("S", "k", ""), "v");
         EXPECT_EQ(ReadWithQSettings(path)[QStringLiteral("S/k")], QStringLiteral("v"))
             << text.toStdString();
@@ -805,8 +863,9 @@ TEST_F(SettingsFile, AFullDiskLeavesTheFileAsItWas)
     ASSERT_TRUE(store.WriteString("Font", "FaceName", "FIXEDSYS"));
     ASSERT_TRUE(store.WriteString("Recent File List", "File0", "start"));
 
-    // Fill the disk, then free two pages of it.
-    ASSERT_TRUE(FillDisk(disk, 8192));
+    // Fill the disk, then free three pages of it: a write needs one for the copy of the old file,
+    // one for the new text and one for the lock file that QSettings makes while it writes.
+    ASSERT_TRUE(FillDisk(disk, 12288));
 
     const std::vector<WriteOutcome> outcomes = FillWithWrites(store, path, 40);
     CheckOutcomes(outcomes, false);
