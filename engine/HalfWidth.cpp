@@ -3,7 +3,7 @@
 
 #include "Calculator.h"
 
-#include "ByteClass.h"
+#include "Cp932ByteClass.h"
 #include "HalfWidthTables.h"
 
 #include <array>
@@ -62,7 +62,7 @@ std::string CCalculator::ToHalfWidth(std::string_view text) const
     while (p < end) {
         // Single-byte characters stay as they are: copy each run of them at once.
         const auto* run = p;
-        while (p < end && !byteclass::IsLeadByte(*p))
+        while (p < end && !cp932::IsLeadByte(*p))
             ++p;
         out.append(reinterpret_cast<const char*>(run), static_cast<std::size_t>(p - run));
         if (p == end)

@@ -1,6 +1,6 @@
 #include "MessageBox.h"
 
-#include "DataExchange.h"
+#include "Cp932QString.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
 #include "SettingsStore.h"
 
-#include "DataExchange.h"
+#include "Cp932QString.h"
 #include "FileIo.h"
 
 #include <QByteArray>
@@ -63,11 +63,6 @@ std::optional<int> ParseInt(QStringView text)
             return std::nullopt;
     }
     return static_cast<int>(negative ? -value : value);
-}
-
-QString FromCp932(std::string_view bytes)
-{
-    return QStringFromCp932(bytes);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -607,7 +602,7 @@ std::optional<QString> ReadValue(const QString& fileName, std::string_view secti
     if (ReadSettingsFile(fileName, data) != EFileError::None || data.isEmpty())
         return std::nullopt;
     const CIniText ini(data);
-    const QByteArray* raw = ini.Find(FromCp932(section), FromCp932(name));
+    const QByteArray* raw = ini.Find(QStringFromCp932(section), QStringFromCp932(name));
     if (!raw)
         return std::nullopt;
     return UnescapeValue(*raw);
@@ -618,7 +613,7 @@ QString ValueText(const SettingsValue& value)
 {
     if (const int* number = std::get_if<int>(&value.value))
         return QString::number(*number);
-    return FromCp932(std::get<std::string_view>(value.value));
+    return QStringFromCp932(std::get<std::string_view>(value.value));
 }
 
 // Reads the file once, changes every value and replaces the whole file once, so the values go
@@ -639,7 +634,8 @@ EFileError WriteValues(const QString& fileName, std::span<const SettingsValue> v
         return read;
     CIniText ini(data);
     for (const SettingsValue& value : values)
-        ini.Set(FromCp932(value.section), FromCp932(value.name), EscapeValue(ValueText(value)));
+        ini.Set(QStringFromCp932(value.section), QStringFromCp932(value.name),
+                EscapeValue(ValueText(value)));
     const QByteArray content = ini.ToBytes();
     // Replacing the file waits for the disk; values written as they already stand cost nothing.
     if (content == data)
@@ -652,7 +648,7 @@ EFileError WriteValues(const QString& fileName, std::span<const SettingsValue> v
 
 QString RegistryKey(std::string_view section, std::string_view name)
 {
-    return FromCp932(section) + u'/' + FromCp932(name);
+    return QStringFromCp932(section) + u'/' + QStringFromCp932(name);
 }
 
 std::optional<QString> ReadRegistry(std::string_view section, std::string_view name)

@@ -3,7 +3,7 @@
 #include "DialogUnits.h"
 #include "FileIo.h"
 #include "FontResolver.h"
-#include "Cp932Codec.h"
+#include "Sjis.h"
 #include "Keypad.h"
 #include "MemorySettingsStore.h"
 #include "MessageBox.h"
@@ -35,11 +35,6 @@
 #include <string_view>
 
 namespace {
-
-std::string Sjis(std::string_view utf8)
-{
-    return Utf8ToCp932(utf8);
-}
 
 // The view in a shown window, over a store in memory.
 class ViewTest : public testing::Test
