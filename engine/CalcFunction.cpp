@@ -19,25 +19,56 @@ CCalcFunctionArray::CCalcFunctionArray()
         Add(CCalcFunction(row.name, row.group, row.args, row.params, row.comment));
 }
 
+namespace {
+
+constexpr std::size_t kKeyBytes = 7;
+
+// The length (capped, so that any longer name shares the key of 255) and the first seven bytes
+// of `name`, each put through `map`.
+template <typename Map> std::uint64_t NameKey(std::string_view name, Map map)
+{
+    std::uint64_t key = name.size() < 255 ? name.size() : 255;
+    for (std::size_t k = 0; k < kKeyBytes; ++k)
+        key = (key << 8) | (k < name.size() ? map(static_cast<unsigned char>(name[k])) : 0u);
+    return key;
+}
+
+unsigned AsIs(unsigned char c)
+{
+    return c;
+}
+
+unsigned InCapitals(unsigned char c)
+{
+    return byteclass::ToUpper(c);
+}
+
+} // namespace
+
 int CCalcFunctionArray::Add(const CCalcFunction& entry)
 {
     m_entries.push_back(entry);
+    m_nameKeys.push_back(NameKey(entry.m_strName, AsIs));
     return GetSize() - 1;
 }
 
 int CCalcFunctionArray::FindIndex(std::string_view name) const
 {
-    // The same as comparing a capitalised copy of the name with each entry, without the copy.
-    for (int i = 0; i < GetSize(); ++i) {
-        const std::string& entry = m_entries[static_cast<std::size_t>(i)].m_strName;
+    // The same as comparing a capitalised copy of the name with each entry, without the copy:
+    // the keys settle the length and the first bytes, the loop the rest.
+    const std::uint64_t key = NameKey(name, InCapitals);
+    for (std::size_t i = 0; i < m_nameKeys.size(); ++i) {
+        if (m_nameKeys[i] != key)
+            continue;
+        const std::string& entry = m_entries[i].m_strName;
         if (entry.size() != name.size())
             continue;
         bool equal = true;
-        for (std::size_t k = 0; k < name.size() && equal; ++k)
+        for (std::size_t k = kKeyBytes; k < name.size() && equal; ++k)
             equal = byteclass::ToUpper(static_cast<unsigned char>(name[k])) ==
                     static_cast<unsigned char>(entry[k]);
         if (equal)
-            return i;
+            return static_cast<int>(i);
     }
     return -1;
 }

@@ -174,6 +174,19 @@ TEST(Functions, MaxMinTieGivesTheSecond)
     }
 }
 
+// The rounding functions scale by 10^d exactly as std::pow gives it, whole digit counts
+// included (they come from a table of exact powers).
+TEST(Functions, RoundingScalesByPowOfTen)
+{
+    for (int d = -25; d <= 25; ++d) {
+        const double p = std::pow(10.0, d);
+        const std::string digits = std::to_string(d);
+        EXPECT_EQ(Eval("ROUND(2.3456789," + digits + ")"), std::floor(2.3456789 * p + 0.5) / p)
+            << d;
+        EXPECT_EQ(Eval("ROUNDUP(2.3456789," + digits + ")"), std::ceil(2.3456789 * p) / p) << d;
+    }
+}
+
 // Arguments outside a function's domain give the floating-point result, not an error.
 TEST(Functions, OutsideTheDomain)
 {
