@@ -1,6 +1,6 @@
 #include "LogPath.h"
 
-#include "DataExchange.h"
+#include "Cp932QString.h"
 #include "FileIo.h"
 #include "ISettingsStore.h"
 

@@ -1,5 +1,6 @@
 #include "OptDlg.h"
 
+#include "Cp932QString.h"
 #include "DialogUnits.h"
 #include "ISettingsStore.h"
 #include "LogPath.h"
@@ -45,13 +46,6 @@ public:
         QFileDialog::accept();
     }
 };
-
-// True when `text` comes back unchanged from code page 932, the form in which the settings
-// store takes it.
-bool FitsCodePage932(const QString& text)
-{
-    return QStringFromCp932(QStringToCp932(text)) == text;
-}
 
 } // namespace
 
@@ -105,7 +99,7 @@ void COptDlg::accept()
     // The name is kept in code page 932 like all the program's text; a character that code page
     // lacks would name another file, so such a name is not taken.
     const QString name = m_file->text();
-    if (name != m_strDefaultLogFile && !FitsCodePage932(name)) {
+    if (name != m_strDefaultLogFile && !SurvivesCp932(name)) {
         ShowMessageBox(m_desktop, this,
                        QStringLiteral("ファイル名に使えない文字が含まれています：%1").arg(name));
         m_file->setFocus();

@@ -1,6 +1,6 @@
 #include "RecentFileList.h"
 
-#include "DataExchange.h"
+#include "Cp932QString.h"
 #include "FileIo.h"
 #include "ISettingsStore.h"
 #include "SettingsWriteFailure.h"
@@ -60,7 +60,7 @@ void CRecentFileList::SaveList()
 
 void CRecentFileList::Add(const QString& path)
 {
-    if (path.isEmpty() || m_size == 0 || QStringFromCp932(QStringToCp932(path)) != path)
+    if (path.isEmpty() || m_size == 0 || !SurvivesCp932(path))
         return;
     std::vector<QString> entries{path};
     for (const QString& entry : m_entries) {

@@ -1,15 +1,11 @@
 #pragma once
 
-// Byte classes of code page 932 text. Bytes are unsigned char and only ASCII counts as a letter or
-// a digit, whatever the process locale (<cctype> would depend on it, and is undefined for bytes
-// from 0x80 when char is signed).
+// ASCII byte classes of code page 932 text (the lead byte test is in Cp932ByteClass.h). Bytes are
+// unsigned char and only ASCII counts as a letter or a digit, whatever the process locale
+// (<cctype> would depend on it, and is undefined for bytes from 0x80 when char is signed).
 
 namespace byteclass {
 
-constexpr bool IsLeadByte(unsigned char c)
-{
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
 constexpr bool IsDigit(unsigned char c)
 {
     return c >= '0' && c <= '9';

@@ -41,6 +41,9 @@ public:
 
 private:
     std::vector<CCalcFunction> m_entries;
+    // ORDER m_entries: each name's length and first seven bytes packed in one word, so that a
+    // lookup compares one word per entry.
+    std::vector<std::uint64_t> m_nameKeys;
 };
 
 // The one catalogue, built in full on the first call and kept until the program exits.

@@ -21,7 +21,7 @@ constexpr double kPi = 3.1415926535;
 
 // ORDER PRIORITY: the levels of "()+-*/^%,=<>"; every other character (the first letter of a
 // name) is 65535, so any operator moves a waiting name to the output at once.
-int Level(unsigned char c)
+constexpr int LevelOf(unsigned char c)
 {
     switch (c) {
     case '(':
@@ -40,25 +40,47 @@ int Level(unsigned char c)
     }
 }
 
-int GetPriority(unsigned char a, unsigned char b)
+// How the tokeniser treats each byte; one table lookup instead of a chain of tests.
+enum class CharKind : unsigned char {
+    Other, // starts a number buffer: digits, '.', blanks, other punctuation, bytes from 0x80
+    Letter,
+    Operator,
+    Open,
+    Close,
+    Comma,
+};
+
+struct CharTables
 {
-    return Level(a) - Level(b);
+    int level[256];
+    CharKind kind[256];
+    bool inNumber[256]; // a digit or '.': extends a number buffer
+};
+
+constexpr CharTables BuildCharTables()
+{
+    CharTables t{};
+    for (unsigned i = 0; i < 256; ++i) {
+        const auto c = static_cast<unsigned char>(i);
+        t.level[i] = LevelOf(c);
+        t.inNumber[i] = byteclass::IsDigit(c) || c == '.';
+        t.kind[i] = CharKind::Other;
+        if (byteclass::IsLetter(c))
+            t.kind[i] = CharKind::Letter;
+    }
+    for (const char c : {'+', '-', '*', '/', '%', '^', '=', '<', '>'})
+        t.kind[static_cast<unsigned char>(c)] = CharKind::Operator;
+    t.kind[static_cast<unsigned char>('(')] = CharKind::Open;
+    t.kind[static_cast<unsigned char>(')')] = CharKind::Close;
+    t.kind[static_cast<unsigned char>(',')] = CharKind::Comma;
+    return t;
 }
 
-bool IsOperator(unsigned char c)
+constexpr CharTables kChars = BuildCharTables();
+
+int GetPriority(unsigned char a, unsigned char b)
 {
-    switch (c) {
-    case '+':
-    case '-':
-    case '*':
-    case '/':
-    case '%':
-    case '^':
-    case '=':
-    case '<':
-    case '>': return true;
-    default: return false;
-    }
+    return kChars.level[a] - kChars.level[b];
 }
 
 bool IsPiName(std::string_view name)
@@ -91,23 +113,32 @@ constexpr std::size_t kScratchKeepBytes = 1 << 20;
 class Evaluation
 {
 public:
-    Evaluation(const CCalculator& calc, const std::string& copy, CValueStack& values)
-        : m_calc(calc), m_copy(copy), m_values(values)
+    Evaluation(const CCalculator& calc, std::string_view text, CValueStack& values)
+        : m_calc(calc), m_text(text), m_values(values)
     {}
 
     int error() const { return m_error; }
 
-    // A token from the number buffer: a literal when it starts with a digit or '.', or with '-'
-    // and more; any other (a lone '-', a blank, "$3", a byte from 0x80) acts as an operator.
-    void Number(std::size_t begin, std::size_t length)
+    // The number buffer that starts at `begin`: its first character and the run of digits and
+    // '.' after it. Returns where it ends. A literal when it starts with a digit or '.', or with
+    // '-' and more; any other (a lone '-', a blank, "$3", a byte from 0x80) acts as an operator.
+    std::size_t Number(std::size_t begin)
     {
-        if (m_error)
-            return;
-        const auto c = static_cast<unsigned char>(m_copy[begin]);
-        if (byteclass::IsDigit(c) || c == '.' || (c == '-' && length > 1))
-            m_values.push_back(ParseDecimalPrefix(std::string_view(m_copy).substr(begin, length)));
-        else
+        const auto c = static_cast<unsigned char>(m_text[begin]);
+        const bool literal =
+            kChars.inNumber[c] || (c == '-' && begin + 1 < m_text.size() &&
+                                   kChars.inNumber[static_cast<unsigned char>(m_text[begin + 1])]);
+        if (!literal) {
             Operator(c);
+            return NumberRunEnd(begin + 1);
+        }
+        // The number is read in the same pass that finds its end; what follows its longest
+        // decimal prefix ("1.2.3") is part of the buffer but not of the value.
+        std::size_t used = 0;
+        const double value = ParseDecimalPrefix(m_text.substr(begin), used);
+        if (!m_error)
+            m_values.push_back(value);
+        return NumberRunEnd(begin + used);
     }
 
     void Entry(const StackEntry& e)
@@ -123,7 +154,7 @@ public:
     {
         if (m_error)
             return;
-        const std::string_view name = std::string_view(m_copy).substr(begin, length);
+        const std::string_view name = m_text.substr(begin, length);
         if (IsPiName(name)) {
             m_values.push_back(kPi);
             return;
@@ -146,9 +177,10 @@ public:
             m_error = CALC_ERR_FORMULA;
             return;
         }
-        const double r = m_values.back();
-        m_values.pop_back();
-        const double l = m_values.back();
+        // The answer takes the left operand's place, so the stack shrinks by one and never grows.
+        const std::size_t n = m_values.size();
+        const double r = m_values[n - 1];
+        const double l = m_values[n - 2];
         m_values.pop_back();
         double v;
         switch (op) {
@@ -157,7 +189,7 @@ public:
         case '*': v = l * r; break;
         case '/':
             if (r == 0) {
-                m_error = CALC_ERR_DIVZERO;
+                m_error = CALC_ERR_DIVZERO; // the stack no longer matters
                 return;
             }
             v = l / r;
@@ -172,12 +204,19 @@ public:
         case '=': v = l == r ? 1 : 0; break;
         case '<': v = l < r ? 1 : 0; break;
         case '>': v = l > r ? 1 : 0; break;
-        default: return;
+        default: m_values.pop_back(); return;
         }
-        m_values.push_back(v);
+        m_values.back() = v;
     }
 
 private:
+    std::size_t NumberRunEnd(std::size_t p) const
+    {
+        while (p < m_text.size() && kChars.inNumber[static_cast<unsigned char>(m_text[p])])
+            ++p;
+        return p;
+    }
+
     // The remainder of the operands truncated to 32-bit integers, its sign that of l. False when
     // an operand lies outside 32 bits (NaN included) or the divisor truncates to 0.
     static bool Remainder(double l, double r, double& v)
@@ -195,21 +234,33 @@ private:
     }
 
     const CCalculator& m_calc;
-    const std::string& m_copy;
+    std::string_view m_text;
     CValueStack& m_values;
     int m_error = 0;
 };
 
-// Drops every ',' that stands outside all parentheses, so that "1,234,567" is one number while
-// commas inside a call separate its arguments. The text ends at its first NUL.
-void RemoveGroupSeparators(std::string_view formula, std::string& copy)
+// The formula as the tokeniser reads it: up to its first NUL, with every ',' that stands outside
+// all parentheses dropped, so that "1,234,567" is one number while commas inside a call separate
+// its arguments. Only a formula that has a ',' is copied into `copy`.
+std::string_view WithoutGroupSeparators(std::string_view formula, std::string& copy)
 {
     const std::size_t nul = formula.find('\0');
     if (nul != std::string_view::npos)
         formula = formula.substr(0, nul);
+    // Most commas separate arguments; only a formula with one outside all parentheses is copied.
+    // The depth before each comma is counted without a branch per character.
+    long long depthBefore = 0;
+    std::size_t counted = 0;
+    std::size_t comma = formula.find(',');
+    for (; comma != std::string_view::npos; comma = formula.find(',', comma + 1)) {
+        for (; counted < comma; ++counted)
+            depthBefore += (formula[counted] == '(') - (formula[counted] == ')');
+        if (depthBefore <= 0)
+            break;
+    }
+    if (comma == std::string_view::npos)
+        return formula; // the common case: nothing to drop
     copy.assign(formula);
-    if (formula.find(',') == std::string_view::npos)
-        return; // the common case: nothing to drop
     std::size_t kept = 0;
     long long depth = 0;
     for (const char c : formula) {
@@ -222,58 +273,62 @@ void RemoveGroupSeparators(std::string_view formula, std::string& copy)
         copy[kept++] = c;
     }
     copy.resize(kept);
+    return copy;
 }
 
-int Convert(const std::string& copy, std::vector<StackEntry>& ops, Evaluation& eval)
+// The tokeniser and the conversion to postfix order. A number buffer starts at any character
+// that is no operator, parenthesis, comma or letter (or at a sign '-') and runs on over digits and
+// '.'; a name is a run of letters. Each is handed over where it ends, so a token is read in one
+// tight loop and the character that ends it is then read on its own.
+int Convert(std::string_view text, std::vector<StackEntry>& ops, Evaluation& eval)
 {
-    constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-    std::size_t numberStart = kNone; // the number buffer: copy[numberStart, p)
-    std::size_t nameStart = kNone;   // the name buffer: copy[nameStart, p)
-
     auto flushTop = [&] {
         eval.Entry(ops.back());
         ops.pop_back();
     };
 
-    for (std::size_t p = 0; p < copy.size(); ++p) {
-        const auto c = static_cast<unsigned char>(copy[p]);
-        // Inside a number or a name, its own characters only extend it.
-        if (numberStart != kNone && (byteclass::IsDigit(c) || c == '.'))
-            continue;
-        if (nameStart != kNone && byteclass::IsLetter(c))
-            continue;
+    bool afterPi = false; // the character before p ends the name PI or pi
+    std::size_t p = 0;
+    while (p < text.size()) {
+        const auto c = static_cast<unsigned char>(text[p]);
+        const CharKind kind = kChars.kind[c];
 
-        // A number ends at any character but a digit or '.'.
-        if (numberStart != kNone && !byteclass::IsDigit(c) && c != '.') {
-            eval.Number(numberStart, p - numberStart);
-            numberStart = kNone;
+        // A name waits on the operator stack for its arguments; at the end of the text it is
+        // evaluated at once.
+        if (kind == CharKind::Letter) {
+            const std::size_t begin = p;
+            while (p < text.size() && byteclass::IsLetter(static_cast<unsigned char>(text[p])))
+                ++p;
+            if (p == text.size()) {
+                eval.Name(begin, p - begin);
+                break;
+            }
+            afterPi = IsPiName(text.substr(begin, p - begin));
+            ops.push_back({c, begin, p - begin});
+            continue;
         }
-        // A name ends at any character but a letter; it waits on the operator stack.
-        bool afterPi = false;
-        if (nameStart != kNone && !byteclass::IsLetter(c)) {
-            afterPi = IsPiName(std::string_view(copy).substr(nameStart, p - nameStart));
-            ops.push_back({static_cast<unsigned char>(copy[nameStart]), nameStart, p - nameStart});
-            nameStart = kNone;
-        }
+        const bool piBefore = afterPi;
+        afterPi = false;
 
         // '-' is the minus operator after a digit, ')' or the constant PI; elsewhere it is the
         // sign of the number that follows (sin-30 hands -30 to sin).
         if (c == '-') {
-            const unsigned char prev = p > 0 ? static_cast<unsigned char>(copy[p - 1]) : '\0';
-            if (!(byteclass::IsDigit(prev) || prev == ')' || afterPi)) {
-                numberStart = p;
+            const unsigned char prev = p > 0 ? static_cast<unsigned char>(text[p - 1]) : '\0';
+            if (!(byteclass::IsDigit(prev) || prev == ')' || piBefore)) {
+                p = eval.Number(p);
                 continue;
             }
         }
 
-        if (IsOperator(c)) {
+        switch (kind) {
+        case CharKind::Operator:
             // Left to right within a level: an entry of the same or a higher level goes first.
             while (!ops.empty() && GetPriority(c, ops.back().first) <= 0)
                 flushTop();
             ops.push_back({c, p, 1});
-        } else if (c == '(') {
-            ops.push_back({c, p, 1});
-        } else if (c == ')') {
+            break;
+        case CharKind::Open: ops.push_back({c, p, 1}); break;
+        case CharKind::Close:
             if (ops.empty())
                 return CALC_ERR_PAREN;
             while (ops.back().first != '(') {
@@ -285,22 +340,18 @@ int Convert(const std::string& copy, std::vector<StackEntry>& ops, Evaluation& e
             // The name of the function whose argument list this ')' closes follows its arguments.
             if (!ops.empty() && byteclass::IsLetter(ops.back().first))
                 flushTop();
-        } else if (c == ',') {
+            break;
+        case CharKind::Comma:
             // A comma completes its argument; its "(" stays.
             while (!ops.empty() && ops.back().first != '(')
                 flushTop();
-        } else if (byteclass::IsLetter(c)) {
-            if (nameStart == kNone)
-                nameStart = p;
-        } else if (numberStart == kNone) {
-            numberStart = p; // digits, '.', blanks, other punctuation, bytes from 0x80
+            break;
+        case CharKind::Letter: break; // read above
+        case CharKind::Other: p = eval.Number(p); continue;
         }
+        ++p;
     }
 
-    if (numberStart != kNone)
-        eval.Number(numberStart, copy.size() - numberStart);
-    if (nameStart != kNone)
-        eval.Name(nameStart, copy.size() - nameStart);
     while (!ops.empty())
         flushTop(); // an unclosed "(" is applied as an operator that drops two values
     return CALC_OK;
@@ -319,12 +370,12 @@ int CCalculator::Calculate(std::string_view formula, double& result) const
     std::string copy = std::move(scratch.copy);
     std::vector<StackEntry> ops = std::move(scratch.ops);
     CValueStack values = std::move(scratch.values);
-    RemoveGroupSeparators(formula, copy);
+    const std::string_view text = WithoutGroupSeparators(formula, copy);
     ops.clear();
     values.clear();
 
-    Evaluation eval(*this, copy, values);
-    int code = Convert(copy, ops, eval);
+    Evaluation eval(*this, text, values);
+    int code = Convert(text, ops, eval);
     if (code == CALC_OK && eval.error() != 0)
         code = eval.error();
     if (code == CALC_OK && values.empty())

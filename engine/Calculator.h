@@ -16,6 +16,10 @@ enum CalcResult : int {
     CALC_ERR_DIVZERO = -4,  // '/' by zero; '%' by a divisor that truncates to 0 or beyond 32 bits
 };
 
+// Every code above, for the checks that walk them (each error code has its message).
+inline constexpr CalcResult kCalcResults[] = {CALC_OK,        CALC_EMPTY,        CALC_ERR_FORMULA,
+                                              CALC_ERR_PAREN, CALC_ERR_FUNCTION, CALC_ERR_DIVZERO};
+
 // The evaluator's value stack; a function's last argument is on top (at the back).
 using CValueStack = std::vector<double>;
 

@@ -14,8 +14,11 @@
 
 #include "CalcClock.h"
 #include "CalcFunction.h"
+#include "NumberText.h"
 
 #include <cmath>
+#include <cstddef>
+#include <iterator>
 #include <limits>
 
 namespace {
@@ -65,6 +68,15 @@ double DayOf(double s)
     return s; // the day of the month, with the serial's fraction; NaN outside the domain
 }
 
+// 10^d as std::pow gives it. A whole d from 0 to 22 comes from the table: pow is exact where the
+// answer is a double (its error is below one unit in the last place), so the two agree.
+double PowerOfTen(double d)
+{
+    if (d >= 0 && d < static_cast<double>(std::size(kExactPowersOfTen)) && d == std::trunc(d))
+        return kExactPowersOfTen[static_cast<std::size_t>(d)];
+    return std::pow(10.0, d);
+}
+
 double Compute(CalcFunctionId id, const double* a)
 {
     switch (id) {
@@ -80,15 +92,15 @@ double Compute(CalcFunctionId id, const double* a)
     // ROUND, ROUNDUP and ROUNDDOWN scale by 10^d (d used as it is, fractions included), reduce to a
     // whole number and divide by the same factor. No decimal correction: ROUND(1.005,2) is 1.
     case CalcFunctionId::Round: {
-        const double p = std::pow(10.0, a[1]);
+        const double p = PowerOfTen(a[1]);
         return std::floor(a[0] * p + 0.5) / p;
     }
     case CalcFunctionId::RoundDown: {
-        const double p = std::pow(10.0, a[1]);
+        const double p = PowerOfTen(a[1]);
         return TruncateToWhole(a[0] * p) / p;
     }
     case CalcFunctionId::RoundUp: {
-        const double p = std::pow(10.0, a[1]);
+        const double p = PowerOfTen(a[1]);
         return std::ceil(a[0] * p) / p;
     }
     case CalcFunctionId::Sqr: return std::sqrt(a[0]);

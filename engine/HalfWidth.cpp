@@ -3,10 +3,12 @@
 
 #include "Calculator.h"
 
-#include "ByteClass.h"
+#include "Cp932ByteClass.h"
 #include "HalfWidthTables.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -47,6 +49,14 @@ static_assert(kConversions[0x817B - 0x8100] == '+');
 static_assert(kConversions[0x834B - 0x8100] == 0xB6DE); // ガ -> ｶﾞ
 static_assert(kConversions[0x815B - 0x8100] == 0xB0);   // ー -> ｰ
 
+// Whether any of the eight bytes at p is 0x80 or above.
+bool HasHighByte(const unsigned char* p)
+{
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return (word & 0x8080808080808080u) != 0;
+}
+
 } // namespace
 
 std::string CCalculator::ToHalfWidth(std::string_view text) const
@@ -60,9 +70,12 @@ std::string CCalculator::ToHalfWidth(std::string_view text) const
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const auto* const end = p + text.size();
     while (p < end) {
-        // Single-byte characters stay as they are: copy each run of them at once.
+        // Single-byte characters stay as they are: copy each run of them at once. Eight bytes of
+        // ASCII hold no lead byte, which is how most formulas are passed over a word at a time.
         const auto* run = p;
-        while (p < end && !byteclass::IsLeadByte(*p))
+        while (end - p >= 8 && !HasHighByte(p))
+            p += 8;
+        while (p < end && !cp932::IsLeadByte(*p))
             ++p;
         out.append(reinterpret_cast<const char*>(run), static_cast<std::size_t>(p - run));
         if (p == end)

@@ -9,10 +9,6 @@
 
 namespace {
 
-constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
@@ -36,7 +32,7 @@ void AppendGeneral(std::string& out, double value, int precision)
     std::to_chars_result r;
     // Whole numbers with no more digits than the precision print as themselves; this is the
     // common answer and skips the general conversion. -0 goes the long way to keep its sign.
-    if (value == std::trunc(value) && std::fabs(value) < kPowersOfTen[precision] && value != 0)
+    if (value == std::trunc(value) && std::fabs(value) < kExactPowersOfTen[precision] && value != 0)
         r = std::to_chars(buffer, buffer + sizeof buffer, static_cast<std::int64_t>(value));
     else
         r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general,
@@ -74,45 +70,52 @@ std::string GroupThousands(std::string_view plain)
 
 double ParseDecimalPrefix(std::string_view text)
 {
-    std::size_t i = 0;
-    const bool negative = !text.empty() && text[0] == '-';
+    std::size_t used = 0;
+    return ParseDecimalPrefix(text, used);
+}
+
+double ParseDecimalPrefix(std::string_view text, std::size_t& used)
+{
+    // One pass reads the digits and gathers them into the mantissa as it goes; the mantissa is
+    // used only when it is exact (15 digits at most), so wrapping beyond that does no harm.
+    const char* const first = text.data();
+    const char* const end = first + text.size();
+    const char* p = first;
+    const bool negative = p < end && *p == '-';
     if (negative)
-        ++i;
-    const std::size_t intBegin = i;
-    while (i < text.size() && IsDigit(text[i]))
-        ++i;
-    const std::size_t intEnd = i;
-    std::size_t fracBegin = i, fracEnd = i;
-    if (i < text.size() && text[i] == '.') {
-        fracBegin = fracEnd = ++i;
-        while (fracEnd < text.size() && IsDigit(text[fracEnd]))
-            ++fracEnd;
+        ++p;
+    std::uint64_t mantissa = 0;
+    const char* const intBegin = p;
+    for (; p < end && IsDigit(*p); ++p)
+        mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+    const char* const intEnd = p;
+    std::size_t fracDigits = 0;
+    if (p < end && *p == '.') {
+        const char* const fracBegin = ++p;
+        for (; p < end && IsDigit(*p); ++p)
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+        fracDigits = static_cast<std::size_t>(p - fracBegin);
     }
-    const std::size_t intDigits = intEnd - intBegin, fracDigits = fracEnd - fracBegin;
+    const char* const last = p; // after the fraction's digits, or intEnd when no '.' follows
+    used = static_cast<std::size_t>(last - first);
+    const auto intDigits = static_cast<std::size_t>(intEnd - intBegin);
     if (intDigits + fracDigits == 0)
         return 0; // "-", "." and "-." read as zero
 
     // Up to 15 significant digits and 22 decimals: the mantissa and the power of ten are both
     // exact doubles, so one division rounds correctly.
     if (intDigits + fracDigits <= 15 && fracDigits <= 22) {
-        std::int64_t mantissa = 0;
-        for (std::size_t k = intBegin; k < intEnd; ++k)
-            mantissa = mantissa * 10 + (text[k] - '0');
-        for (std::size_t k = fracBegin; k < fracEnd; ++k)
-            mantissa = mantissa * 10 + (text[k] - '0');
-        const double value = static_cast<double>(mantissa) / kPowersOfTen[fracDigits];
+        const double value = static_cast<double>(mantissa) / kExactPowersOfTen[fracDigits];
         return negative ? -value : value;
     }
 
     double value = 0;
-    const char* const first = text.data();
-    const char* const last = text.data() + fracEnd; // fracEnd is intEnd when no '.' follows
     const auto r = std::from_chars(first, last, value, std::chars_format::fixed);
     if (r.ec == std::errc::result_out_of_range) {
         // Too large for a double when any integer digit is not zero; otherwise too small.
         bool large = false;
-        for (std::size_t k = intBegin; k < intEnd; ++k)
-            large = large || text[k] != '0';
+        for (const char* k = intBegin; k < intEnd; ++k)
+            large = large || *k != '0';
         value = large ? HUGE_VAL : 0.0;
         return negative ? -value : value;
     }

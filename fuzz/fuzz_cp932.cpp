@@ -11,6 +11,7 @@
 //   well-formed UTF-8 sequence a "?", and UTF-16 input as its UTF-8 form does, with each lone
 //   surrogate a "?".
 
+#include "Cp932ByteClass.h"
 #include "Cp932Codec.h"
 #include "FuzzCheck.h"
 
@@ -19,6 +20,9 @@
 #include <string_view>
 
 namespace {
+
+using cp932::IsHighSurrogate;
+using cp932::IsLowSurrogate;
 
 void AppendUtf8(char32_t c, std::string& out)
 {
@@ -50,15 +54,6 @@ void AppendUtf16(char32_t c, std::u16string& out)
         out.push_back(static_cast<char16_t>(0xD800 + (v >> 10)));
         out.push_back(static_cast<char16_t>(0xDC00 + (v & 0x3FF)));
     }
-}
-
-bool IsHighSurrogate(char16_t c)
-{
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t c)
-{
-    return c >= 0xDC00 && c <= 0xDFFF;
 }
 
 // UTF-16 to UTF-8; false when the text holds a lone surrogate, which `questionMark` then turns

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringView>
 
 #include <string>
 #include <string_view>
@@ -12,10 +11,6 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QSpinBox;
-
-// Code page 932 text, as the program keeps it, to and from the UTF-16 text of Qt's controls.
-QString QStringFromCp932(std::string_view bytes);
-std::string QStringToCp932(QStringView text);
 
 // One pass of moving values between a dialog's controls and its members: with saveAndValidate
 // from the controls into the members, otherwise from the members into the controls. A null

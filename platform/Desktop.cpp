@@ -1,6 +1,6 @@
 #include "Desktop.h"
 
-#include "DataExchange.h"
+#include "Cp932QString.h"
 
 #include <QApplication>
 #include <QDesktopServices>

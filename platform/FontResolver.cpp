@@ -1,6 +1,6 @@
 #include "FontResolver.h"
 
-#include "DataExchange.h"
+#include "Cp932QString.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>

@@ -1,6 +1,6 @@
 #include "SettingsStore.h"
 
-#include "DataExchange.h"
+#include "Cp932QString.h"
 #include "FileIo.h"
 #include "SettingsStoreLock.h"
 

@@ -1,6 +1,6 @@
 #include "ButtonSetDlg.h"
 
-#include "Cp932Codec.h"
+#include "Cp932QString.h"
 #include "DataExchange.h"
 #include "DialogUnits.h"
 #include "SettingsWriteFailure.h"
@@ -16,15 +16,6 @@
 namespace {
 
 constexpr int kRowY[CButtonSetDlg::kButtons] = {58, 74, 91, 107, 124};
-
-QString FromCp932(std::string_view text)
-{
-    return QString::fromStdU16String(Cp932ToUtf16(text));
-}
-std::string ToCp932(const QString& text)
-{
-    return Utf16ToCp932(text.toStdU16String());
-}
 
 } // namespace
 
@@ -67,8 +58,8 @@ CButtonSetDlg::CButtonSetDlg(ISettingsStore& store, IDesktop& desktop, QWidget* 
 
     for (int n = 0; n < kButtons; ++n) {
         const std::string key = std::to_string(n + 1);
-        m_strContent[n] = FromCp932(m_store.GetString("PButton", key, ""));
-        m_strTitle[n] = FromCp932(m_store.GetString("PButtonTitle", key, ""));
+        m_strContent[n] = QStringFromCp932(m_store.GetString("PButton", key, ""));
+        m_strTitle[n] = QStringFromCp932(m_store.GetString("PButtonTitle", key, ""));
     }
     CDataExchange toControls(false);
     DoDataExchange(toControls);
@@ -90,11 +81,11 @@ void CButtonSetDlg::accept()
     std::string contents[kButtons], titles[kButtons];
     std::vector<SettingsValue> values;
     for (int n = 0; n < kButtons; ++n) {
-        contents[n] = ToCp932(m_strContent[n]);
+        contents[n] = QStringToCp932(m_strContent[n]);
         values.push_back({"PButton", kNames[n], std::string_view(contents[n])});
     }
     for (int n = 0; n < kButtons; ++n) {
-        titles[n] = ToCp932(m_strTitle[n]);
+        titles[n] = QStringToCp932(m_strTitle[n]);
         values.push_back({"PButtonTitle", kNames[n], std::string_view(titles[n])});
     }
     if (!m_store.WriteValues(values)) {

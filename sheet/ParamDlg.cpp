@@ -1,6 +1,6 @@
 #include "ParamDlg.h"
 
-#include "Cp932Codec.h"
+#include "Cp932QString.h"
 #include "DialogUnits.h"
 
 #include <QLabel>
@@ -43,7 +43,7 @@ int CParamDlg::exec()
     for (std::size_t row = 0; row < kRows; ++row) {
         const bool visible = row < shown;
         if (visible)
-            m_labels[row]->setText(QString::fromStdU16String(Cp932ToUtf16(m_names[row])));
+            m_labels[row]->setText(QStringFromCp932(m_names[row]));
         m_labels[row]->setVisible(visible);
         m_fields[row]->setVisible(visible);
     }
@@ -57,6 +57,6 @@ void CParamDlg::accept()
     m_values.clear();
     const std::size_t shown = std::min<std::size_t>(m_names.size(), kRows);
     for (std::size_t row = 0; row < shown; ++row)
-        m_values.push_back(Utf16ToCp932(m_fields[row]->text().toStdU16String()));
+        m_values.push_back(QStringToCp932(m_fields[row]->text()));
     QDialog::accept();
 }

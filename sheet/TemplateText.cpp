@@ -1,6 +1,6 @@
 #include "TemplateText.h"
 
-#include "ByteClass.h"
+#include "Cp932ByteClass.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -18,7 +18,7 @@ public:
     void Step(std::string_view bytes)
     {
         for (const char c : bytes)
-            m_trailNext = !m_trailNext && byteclass::IsLeadByte(static_cast<unsigned char>(c));
+            m_trailNext = !m_trailNext && cp932::IsLeadByte(static_cast<unsigned char>(c));
     }
 
 private:

@@ -2,7 +2,7 @@
 
 #include "ButtonSetDlg.h"
 #include "CommandIds.h"
-#include "Cp932Codec.h"
+#include "Cp932QString.h"
 #include "DialogUnits.h"
 #include "DisplaySettings.h"
 #include "EnterCommand.h"
@@ -23,11 +23,6 @@
 namespace {
 
 constexpr int kFormWidth = 372, kFormHeight = 190;
-
-QString FromCp932(std::string_view text)
-{
-    return QString::fromStdU16String(Cp932ToUtf16(text));
-}
 
 // The store keeps five values of a logical font; the rest take their defaults.
 LogFont ToLogFont(const SheetFontSettings& stored)
@@ -219,7 +214,7 @@ void CVornyView::RefreshTemplateCaptions()
             caption = m_store.GetString("PButton", key, "");
         // Both empty: the button keeps the caption it has.
         if (!caption.empty())
-            m_keys[ID_KEY_P1 + n - 1]->setText(FromCp932(caption));
+            m_keys[ID_KEY_P1 + n - 1]->setText(QStringFromCp932(caption));
     }
 }
 

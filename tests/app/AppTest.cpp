@@ -1,6 +1,6 @@
 #include "AppCommandIds.h"
 #include "CommandIds.h"
-#include "Cp932Codec.h"
+#include "Sjis.h"
 #include "HelpReader.h"
 #include "HelpWindow.h"
 #include "MainFrame.h"
@@ -30,11 +30,6 @@
 #include <string_view>
 
 namespace {
-
-std::string Sjis(std::string_view utf8)
-{
-    return Utf8ToCp932(utf8);
-}
 
 std::string ReadFile(const QString& path)
 {

@@ -1,6 +1,6 @@
 #include "DialogTestSupport.h"
 
-#include "Cp932Codec.h"
+#include "Sjis.h"
 #include "DialogUnits.h"
 #include "FileIo.h"
 #include "MemorySettingsStore.h"
@@ -25,11 +25,6 @@
 #include <vector>
 
 namespace {
-
-std::string Sjis(std::string_view utf8)
-{
-    return Utf8ToCp932(utf8);
-}
 
 const QString kDefaultPath = QStringLiteral("/home/user/.local/share/Halsk/Brunovelt/計算Log.txt");
 

@@ -1,7 +1,7 @@
 #include "VornyDoc.h"
 
 #include "Cp932Codec.h"
-#include "DataExchange.h"
+#include "Cp932QString.h"
 #include "DocumentTestSupport.h"
 #include "FileErrors.h"
 #include "MemorySettingsStore.h"

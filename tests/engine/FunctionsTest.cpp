@@ -137,8 +137,6 @@ TEST(Functions, BeyondThirtyTwoBits)
 TEST(Functions, MaxMinIf)
 {
     CheckValues({
-        {"MAX(3,3)", 3},
-        {"MIN(3,3)", 3},
         {"MAX(-1,2)", 2},
         {"MIN(-1,2)", -1},
         {"MAX(1+2*3,4)", 7},
@@ -154,6 +152,39 @@ TEST(Functions, MaxMinIf)
         {"MIN(SQR(-1),5)", kNaN},
         {"MIN(5,SQR(-1))", 5},
     });
+}
+
+// A tie between -0 and 0 tells the arguments apart: the second one is the answer.
+TEST(Functions, MaxMinTieGivesTheSecond)
+{
+    const struct
+    {
+        const char* formula;
+        bool negative;
+    } rows[] = {
+        {"MAX(-0,0)", false},
+        {"MAX(0,-0)", true},
+        {"MIN(-0,0)", false},
+        {"MIN(0,-0)", true},
+    };
+    for (const auto& row : rows) {
+        const double value = Eval(row.formula);
+        EXPECT_EQ(value, 0) << row.formula;
+        EXPECT_EQ(std::signbit(value), row.negative) << row.formula;
+    }
+}
+
+// The rounding functions scale by 10^d exactly as std::pow gives it, whole digit counts
+// included (they come from a table of exact powers).
+TEST(Functions, RoundingScalesByPowOfTen)
+{
+    for (int d = -25; d <= 25; ++d) {
+        const double p = std::pow(10.0, d);
+        const std::string digits = std::to_string(d);
+        EXPECT_EQ(Eval("ROUND(2.3456789," + digits + ")"), std::floor(2.3456789 * p + 0.5) / p)
+            << d;
+        EXPECT_EQ(Eval("ROUNDUP(2.3456789," + digits + ")"), std::ceil(2.3456789 * p) / p) << d;
+    }
 }
 
 // Arguments outside a function's domain give the floating-point result, not an error.

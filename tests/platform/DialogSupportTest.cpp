@@ -1,4 +1,5 @@
-#include "Cp932Codec.h"
+#include "Sjis.h"
+#include "Cp932QString.h"
 #include "DataExchange.h"
 #include "DialogUnits.h"
 #include "FontResolver.h"
@@ -26,11 +27,6 @@
 #include <string>
 
 namespace {
-
-std::string Sjis(std::string_view utf8)
-{
-    return Utf8ToCp932(utf8);
-}
 
 QFont PixelFont(const QString& family, int pixels)
 {

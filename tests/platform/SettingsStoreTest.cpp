@@ -1,7 +1,7 @@
 #include "SettingsStore.h"
 
-#include "Cp932Codec.h"
-#include "DataExchange.h"
+#include "Sjis.h"
+#include "Cp932QString.h"
 #include "DiskFaults.h"
 #include "FileIo.h"
 #include "MemorySettingsStore.h"
@@ -34,11 +34,6 @@
 #include <vector>
 
 namespace {
-
-std::string Sjis(std::string_view utf8)
-{
-    return Utf8ToCp932(utf8);
-}
 
 QByteArray FileBytes(const QString& path)
 {

@@ -2,6 +2,7 @@
 #include "SheetEdit.h"
 
 #include "Cp932Codec.h"
+#include "Sjis.h"
 
 #include <gtest/gtest.h>
 
@@ -39,12 +40,6 @@ static std::ostream& operator<<(std::ostream& out, ISheetControl::Selection s)
 }
 
 namespace {
-
-// Code page 932 bytes of UTF-8 source text.
-std::string Sjis(std::string_view utf8)
-{
-    return Utf8ToCp932(utf8);
-}
 
 std::unique_ptr<CSheetEdit> MakeEdit()
 {

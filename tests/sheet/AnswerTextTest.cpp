@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+#include <set>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -26,12 +30,31 @@ TEST(CalcMessages, EveryErrorCodeHasItsMessage)
         {CALC_ERR_PAREN, "かっこに異常があります"},
         {CALC_ERR_FUNCTION, "関数名が違います"},
         {CALC_ERR_DIVZERO, "0で除算しました"},
-        {CALC_OK, ""},
-        {CALC_EMPTY, ""},
-        {-5, ""},
     };
     for (const auto& [code, message] : rows)
         EXPECT_EQ(Cp932ToUtf8(CalcErrorMessage(code)), message) << code;
+}
+
+// A walk over every code: each error has a message of its own, success and an empty formula
+// have none, and neither has a number that is no code.
+TEST(CalcMessages, EveryCodeWalked)
+{
+    std::set<std::string_view> messages;
+    for (const CalcResult code : kCalcResults) {
+        const std::string_view message = CalcErrorMessage(code);
+        if (code == CALC_OK || code == CALC_EMPTY) {
+            EXPECT_TRUE(message.empty()) << code;
+        } else {
+            EXPECT_FALSE(message.empty()) << code;
+            EXPECT_TRUE(messages.insert(message).second) << code;
+        }
+    }
+    for (int code = -100; code <= 100; ++code) {
+        if (std::find(std::begin(kCalcResults), std::end(kCalcResults), code) ==
+            std::end(kCalcResults)) {
+            EXPECT_TRUE(CalcErrorMessage(code).empty()) << code;
+        }
+    }
 }
 
 // A line is normalised, evaluated and written in the plain or the comma form; an error leaves

@@ -4,7 +4,7 @@
 #include "FileIo.h"
 #include "GrabWhenAsked.h"
 #include "FontResolver.h"
-#include "Cp932Codec.h"
+#include "Sjis.h"
 #include "Keypad.h"
 #include "MemorySettingsStore.h"
 #include "TestDesktop.h"
@@ -38,11 +38,6 @@
 #include <string_view>
 
 namespace {
-
-std::string Sjis(std::string_view utf8)
-{
-    return Utf8ToCp932(utf8);
-}
 
 // The view in a shown window, over a store in memory.
 class ViewTest : public testing::Test

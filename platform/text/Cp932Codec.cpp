@@ -1,5 +1,7 @@
 #include "Cp932Codec.h"
 
+#include "Cp932ByteClass.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -9,6 +11,10 @@
 
 namespace {
 
+using cp932::IsHighSurrogate;
+using cp932::IsLeadByte;
+using cp932::IsLowSurrogate;
+
 #include "Cp932Table.inc"
 
 constexpr unsigned char kTrailFirst = 0x40;
@@ -17,11 +23,6 @@ constexpr unsigned char kTrailLast = 0xFC;
 // A lead byte that begins no mapped code decodes to this plus the byte. U+F700-U+F7FF is private
 // use that the code page's own user-defined area (U+E000-U+E757) does not reach.
 constexpr std::uint32_t kStrayByteBase = 0xF700;
-
-constexpr bool IsLeadByte(unsigned char b)
-{
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
 
 // The row of kDoubleByteCodePoints for lead byte b.
 constexpr unsigned LeadRow(unsigned char b)
@@ -192,15 +193,6 @@ std::size_t Utf8SequenceLength(const unsigned char* p, const unsigned char* end)
             return 0;
     }
     return static_cast<std::size_t>(length);
-}
-
-constexpr bool IsHighSurrogate(char16_t u)
-{
-    return u >= 0xD800 && u <= 0xDBFF;
-}
-constexpr bool IsLowSurrogate(char16_t u)
-{
-    return u >= 0xDC00 && u <= 0xDFFF;
 }
 
 } // namespace
