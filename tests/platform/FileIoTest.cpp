@@ -303,6 +303,11 @@ TEST_F(FileIo, RemovesOnlyStaleTemporariesOfTheFile)
         QStringLiteral(".計算Log.txt.young.tmp"),    // not a name of ours
         QStringLiteral(".other.txt.1a2b3c4d.tmp"),   // another file's
         QStringLiteral(".計算Log.txt.abc.tmp.keep"),
+        QStringLiteral(".計算Log.txt.1a2b.tmp.lock"),   // QSettings' lock: removed
+        QStringLiteral(".計算Log.txt.1a2b.tmp.Ab3dE9"), // QSettings' new file: removed
+        QStringLiteral(".計算Log.txt.1a2b.tmp.Ab3d_9"),
+        QStringLiteral(".計算Log.txt.1a2b.tmp.lock.x"),
+        QStringLiteral(".計算Log.txt.123456789.tmp"),
     };
     for (const QString& name : names) {
         ASSERT_TRUE(Put(Path(name), "part"));
@@ -312,8 +317,8 @@ TEST_F(FileIo, RemovesOnlyStaleTemporariesOfTheFile)
                                      QFileDevice::FileModificationTime));
     }
     ASSERT_TRUE(Put(Path(QStringLiteral(".計算Log.txt.5e5e.tmp")), "a save under way"));
-    EXPECT_EQ(RemoveStaleTemporaries(path), 2);
-    EXPECT_EQ(Entries().size(), 5);
+    EXPECT_EQ(RemoveStaleTemporaries(path), 4);
+    EXPECT_EQ(Entries().size(), 8);
     EXPECT_FALSE(QFile::exists(Path(names[0])));
     EXPECT_TRUE(QFile::exists(Path(QStringLiteral(".計算Log.txt.5e5e.tmp"))));
 }
