@@ -16,7 +16,7 @@ CMAKE_FLAGS  ?=
 
 # What the window needs: the program, the help reader it starts and the help file.
 PROGRAM_TARGETS := brunovelt brunovelt-help-reader help_chm
-BENCH_TARGETS   := engine_bench sheet_enter_bench template_bench bench_gen_lines minimal_window
+BENCH_TARGETS   := engine_bench sheet_enter_bench template_bench settings_store_bench bench_gen_lines minimal_window
 
 .PHONY: all deps deps-run deps-test deps-bench deps-package build build-program build-asan \
         build-fuzz run test unit-test asan-test fuzz-smoke fuzz fuzz-reader bench package format \

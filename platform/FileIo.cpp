@@ -357,6 +357,34 @@ EFileError CreateNewFile(const QString& path, std::string_view bytes)
     return EFileError::None;
 }
 
+namespace {
+
+// Whether `rest`, a name after ".NAME.", is a temporary's: 1 to 8 hexadecimal digits and ".tmp"
+// (ReplaceFile's own), optionally followed by ".lock" or by "." and six letters or digits, the
+// lock file and the new file that QSettings makes beside the temporary it writes.
+bool IsTemporaryName(QStringView rest)
+{
+    const qsizetype dot = rest.indexOf(QLatin1StringView(".tmp"));
+    if (dot < 1 || dot > 8)
+        return false;
+    for (const QChar c : rest.first(dot)) {
+        if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f')))
+            return false;
+    }
+    const QStringView suffix = rest.sliced(dot + 4);
+    if (suffix.isEmpty() || suffix == QLatin1StringView(".lock"))
+        return true;
+    if (suffix.size() != 7 || suffix[0] != u'.')
+        return false;
+    for (const QChar c : suffix.sliced(1)) {
+        if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 int RemoveStaleTemporaries(const QString& path)
 {
     const QFileInfo target(ResolveFileLinks(path));
@@ -365,14 +393,10 @@ int RemoveStaleTemporaries(const QString& path)
     const QDateTime youngest = QDateTime::currentDateTimeUtc().addSecs(-60);
     int removed = 0;
     const QFileInfoList entries =
-        folder.entryInfoList({prefix + QStringLiteral("*.tmp")}, QDir::Files | QDir::Hidden);
+        folder.entryInfoList({prefix + QStringLiteral("*.tmp*")}, QDir::Files | QDir::Hidden);
     for (const QFileInfo& entry : entries) {
-        // Exactly the names ReplaceFile gives: the prefix, 1 to 8 hexadecimal digits, ".tmp".
-        const QString middle = entry.fileName().mid(prefix.size()).chopped(4);
-        bool hex = !middle.isEmpty() && middle.size() <= 8;
-        for (const QChar c : middle)
-            hex = hex && ((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f'));
-        if (hex && !entry.isSymLink() && entry.lastModified().toUTC() < youngest &&
+        if (IsTemporaryName(QStringView(entry.fileName()).sliced(prefix.size())) &&
+            !entry.isSymLink() && entry.lastModified().toUTC() < youngest &&
             QFile::remove(entry.absoluteFilePath()))
             ++removed;
     }

@@ -78,8 +78,9 @@ QString TemporaryNameBeside(const QString& target);
 // file is as it was.
 EFileError RenameOver(const QString& temporary, const QString& target);
 
-// Removes the hidden ".NAME.XXXXXXXX.tmp" files that replacements of the file at `path` left in
-// its folder when they were interrupted (a killed program, a power cut). A temporary younger than
+// Removes the hidden ".NAME.XXXXXXXX.tmp" files (and the ".lock" and ".XXXXXX" files that
+// QSettings makes beside them) that replacements of the file at `path` left in its folder when
+// they were interrupted (a killed program, a power cut). A temporary younger than
 // a minute may belong to a save under way in another copy of the program and is left alone.
 // Returns how many were removed.
 int RemoveStaleTemporaries(const QString& path);

@@ -167,7 +167,9 @@ EFileError WriteValuesToFile(const QString& fileName, std::span<const SettingsVa
     if (!WriteWithQSettings(temporary, path, changes)) {
         QFile::remove(temporary);
         // QSettings names no cause. The old text was just written in full into the same folder,
-        // so what was missing is room for the longer text: a full disk, a quota or a size limit.
+        // so what failed is most likely the room for the longer text (a full disk, a quota, a
+        // size limit); a hand-made file whose text QSettings does not read back as it parsed it
+        // fails here too.
         return EFileError::DiskFull;
     }
     return RenameOver(temporary, path);

@@ -16,7 +16,10 @@
 // its last value. Unlike QSettings, which turns "a, b" into a list and "@Rect(1 2 3 4)" into a
 // rectangle, every value is text: commas outside quotes and other "@" forms stay as they stand.
 //
-// The file is read once, in time linear in its size; a value is looked up in constant time.
+// The store reads with this rather than with QSettings, which keeps the files it has read in a
+// process-wide cache checked by size and millisecond time alone and so can miss a change that
+// another process makes. The text is parsed once, in time linear in its size; a value is looked
+// up in constant time.
 class CSettingsStoreText
 {
 public:

@@ -171,6 +171,51 @@ TEST_F(FileIo, RefusesWhatIsNoWritableFile)
     EXPECT_EQ(Content(Path(QStringLiteral("plain"))), "x");
 }
 
+// The replace in two steps, for a new file that other code writes: the temporary is named as
+// RemoveStaleTemporaries knows it, and RenameOver puts it in place as ReplaceFile would, or
+// removes it and leaves the old file as it was.
+TEST_F(FileIo, ReplacesInTwoStepsAsInOne)
+{
+    ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("real"))));
+    const QString real = Path(QStringLiteral("real/Brunovelt.conf"));
+    ASSERT_TRUE(Put(real, "old"));
+    ASSERT_EQ(::chmod(QFile::encodeName(real).constData(), 0640), 0);
+    const QString link = Path(QStringLiteral("link.conf"));
+    ASSERT_TRUE(QFile::link(real, link));
+
+    QString temporary;
+    ASSERT_EQ(CreateTemporaryBeside(link, "new", temporary), EFileError::None);
+    EXPECT_EQ(QFileInfo(temporary).absolutePath(), Path(QStringLiteral("real")));
+    EXPECT_TRUE(QFileInfo(temporary).fileName().startsWith(QStringLiteral(".Brunovelt.conf.")));
+    EXPECT_EQ(Content(temporary), "new");
+    ASSERT_EQ(RenameOver(temporary, link), EFileError::None);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(Content(real), "new");
+    EXPECT_EQ(Mode(real), 0640u);
+    EXPECT_EQ(Entries(Path(QStringLiteral("real"))), QStringList{QStringLiteral("Brunovelt.conf")});
+
+    // A folder in the file's place is not replaced; the temporary goes.
+    const QString folder = Path(QStringLiteral("real/dir.conf"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_EQ(CreateTemporaryBeside(folder, "x", temporary), EFileError::None);
+    EXPECT_EQ(RenameOver(temporary, folder), EFileError::AccessDenied);
+    EXPECT_FALSE(QFileInfo::exists(temporary));
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+
+    // An interrupted replace leaves a temporary that the next start removes.
+    ASSERT_EQ(CreateTemporaryBeside(real, "left over", temporary), EFileError::None);
+    QFile file(temporary);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                 QFileDevice::FileModificationTime));
+    file.close();
+    EXPECT_EQ(RemoveStaleTemporaries(real), 1);
+
+    EXPECT_EQ(CreateTemporaryBeside(Path(QStringLiteral("none/a.conf")), "x", temporary),
+              EFileError::BadPath);
+    EXPECT_EQ(CreateTemporaryBeside(QString(), "x", temporary), EFileError::BadPath);
+}
+
 TEST_F(FileIo, LeavesAReadOnlyFileAsItIs)
 {
     if (::geteuid() == 0)
@@ -258,6 +303,11 @@ TEST_F(FileIo, RemovesOnlyStaleTemporariesOfTheFile)
         QStringLiteral(".計算Log.txt.young.tmp"),    // not a name of ours
         QStringLiteral(".other.txt.1a2b3c4d.tmp"),   // another file's
         QStringLiteral(".計算Log.txt.abc.tmp.keep"),
+        QStringLiteral(".計算Log.txt.1a2b.tmp.lock"),   // QSettings' lock: removed
+        QStringLiteral(".計算Log.txt.1a2b.tmp.Ab3dE9"), // QSettings' new file: removed
+        QStringLiteral(".計算Log.txt.1a2b.tmp.Ab3d_9"),
+        QStringLiteral(".計算Log.txt.1a2b.tmp.lock.x"),
+        QStringLiteral(".計算Log.txt.123456789.tmp"),
     };
     for (const QString& name : names) {
         ASSERT_TRUE(Put(Path(name), "part"));
@@ -267,8 +317,8 @@ TEST_F(FileIo, RemovesOnlyStaleTemporariesOfTheFile)
                                      QFileDevice::FileModificationTime));
     }
     ASSERT_TRUE(Put(Path(QStringLiteral(".計算Log.txt.5e5e.tmp")), "a save under way"));
-    EXPECT_EQ(RemoveStaleTemporaries(path), 2);
-    EXPECT_EQ(Entries().size(), 5);
+    EXPECT_EQ(RemoveStaleTemporaries(path), 4);
+    EXPECT_EQ(Entries().size(), 8);
     EXPECT_FALSE(QFile::exists(Path(names[0])));
     EXPECT_TRUE(QFile::exists(Path(QStringLiteral(".計算Log.txt.5e5e.tmp"))));
 }
