@@ -4,7 +4,7 @@
 #include "AppCommandIds.h"
 #include "AppIcons.h"
 #include "CommandIds.h"
-#include "HelpWindow.h"
+#include "ShowHelpFile.h"
 #include "KeyLockPanes.h"
 #include "MessageBox.h"
 #include "OptDlg.h"

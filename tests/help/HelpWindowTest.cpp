@@ -42,9 +42,14 @@ public slots:
     void Open(const QUrl& url) { urls.push_back(url); }
 };
 
+CHelpWindow* Window()
+{
+    return qobject_cast<CHelpWindow*>(HelpWindowInstance());
+}
+
 template <typename T> T* Child(const char* name)
 {
-    CHelpWindow* window = HelpWindowInstance();
+    CHelpWindow* window = Window();
     return window != nullptr ? window->findChild<T*>(QLatin1String(name)) : nullptr;
 }
 
@@ -156,7 +161,7 @@ protected:
 TEST_F(HelpWindow, OpensAtTheFirstPageWithItsStyleAndImage)
 {
     ASSERT_TRUE(ShowHelpFile(kHelpFile, EHelpPage::DefaultTopic, nullptr));
-    CHelpWindow* window = HelpWindowInstance();
+    CHelpWindow* window = Window();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(window->isWindow());
@@ -201,7 +206,7 @@ TEST_F(HelpWindow, OpensAtTheFirstPageWithItsStyleAndImage)
 TEST_F(HelpWindow, OpensAtTheKeywordIndexWithItsFilterFocused)
 {
     ASSERT_TRUE(ShowHelpFile(kHelpFile, EHelpPage::Index, nullptr));
-    CHelpWindow* window = HelpWindowInstance();
+    CHelpWindow* window = Window();
     auto* tabs = Child<QTabWidget>("helpTabs");
     auto* filter = Child<QLineEdit>("keywordFilter");
     ASSERT_NE(filter, nullptr);
@@ -368,7 +373,7 @@ TEST_F(HelpWindow, BelongsToItsOwner)
     auto* owner = new QWidget;
     owner->show();
     ASSERT_TRUE(ShowHelpFile(kHelpFile, EHelpPage::DefaultTopic, owner));
-    CHelpWindow* window = HelpWindowInstance();
+    CHelpWindow* window = Window();
     EXPECT_EQ(window->parentWidget(), owner);
     EXPECT_TRUE(window->isWindow());
     EXPECT_FALSE(window->testAttribute(Qt::WA_QuitOnClose));
@@ -423,7 +428,7 @@ TEST_F(HelpWindow, FilesThatCannotBeReadShowNothing)
     ASSERT_TRUE(ShowHelpFile(kHelpFile, EHelpPage::DefaultTopic, nullptr));
     EXPECT_FALSE(ShowHelpFile(noise.fileName(), EHelpPage::DefaultTopic, nullptr));
     ASSERT_NE(HelpWindowInstance(), nullptr);
-    EXPECT_EQ(HelpWindowInstance()->FilePath(), kHelpFile);
+    EXPECT_EQ(Window()->FilePath(), kHelpFile);
     EXPECT_EQ(ShownPath(), "/index.html");
 }
 
