@@ -63,6 +63,8 @@ CMainFrame::CMainFrame(ISettingsStore& store, std::function<QString()> defaultLo
       m_helpFilePath(std::move(helpFilePath))
 {
     setWindowIcon(AppIcon());
+    // Also the icon of the windows that stand alone: the help window that キーワードで検索 opens.
+    QApplication::setWindowIcon(AppIcon());
     setAcceptDrops(false);
     m_menu = BuildMainMenu(*this, [this](int id) { RouteCommand(id); });
     for (QMenu* menu : menuBar()->findChildren<QMenu*>())

@@ -3,6 +3,7 @@
 #include "DialogUnits.h"
 #include "HelpBrowser.h"
 #include "HelpContentsPane.h"
+#include "HelpHomeIcon.h"
 #include "HelpIndexPane.h"
 #include "HelpReader.h"
 #include "HelpSitemap.h"
@@ -71,8 +72,7 @@ void CHelpWindow::CreateActions()
         new QAction(ThemeIcon("go-next", QStyle::SP_ArrowForward), QStringLiteral("進む"), this);
     m_forward->setShortcut(QKeySequence::Forward);
     m_forward->setEnabled(false);
-    m_home =
-        new QAction(ThemeIcon("go-home", QStyle::SP_DirHomeIcon), QStringLiteral("ホーム"), this);
+    m_home = new QAction(HelpHomeIcon(), QStringLiteral("ホーム"), this);
     m_home->setToolTip(QStringLiteral("最初のページ"));
 }
 

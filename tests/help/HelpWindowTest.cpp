@@ -16,6 +16,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,6 +25,7 @@
 #include <QToolBar>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -183,7 +185,7 @@ TEST_F(HelpWindow, OpensAtTheFirstPageWithItsStyleAndImage)
     const QTextBlock heading = Browser()->document()->begin();
     EXPECT_EQ(heading.text(), QStringLiteral("Brunovelt ヘルプ"));
     EXPECT_EQ(heading.charFormat().foreground().color(), QColor(0x1f, 0x4e, 0x8c));
-    // So did the image: it is laid out at the width the page gives it.
+    // So did the image, laid out no smaller than it is, so that its captions can be read.
     bool image = false;
     for (QTextBlock block = Browser()->document()->begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
@@ -197,9 +199,19 @@ TEST_F(HelpWindow, OpensAtTheFirstPageWithItsStyleAndImage)
                                       ? data.value<QPixmap>().toImage()
                                       : QImage::fromData(data.toByteArray());
             image = loaded.size() == QSize(288, 378);
+            EXPECT_GE(format.width() > 0 ? format.width() : loaded.width(), loaded.width());
         }
     }
     EXPECT_TRUE(image);
+
+    // The home button shows a house, not the style's home folder.
+    const auto actions = Child<QToolBar>("helpToolBar")->actions();
+    const auto home = std::find_if(actions.begin(), actions.end(), [](const QAction* action) {
+        return action->text() == QStringLiteral("ホーム");
+    });
+    ASSERT_NE(home, actions.end());
+    EXPECT_NE((*home)->icon().pixmap(16).toImage(),
+              QApplication::style()->standardIcon(QStyle::SP_DirHomeIcon).pixmap(16).toImage());
     Grab("default");
 }
 
