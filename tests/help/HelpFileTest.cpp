@@ -188,6 +188,30 @@ TEST_F(HelpFile, EveryLinkAndImageOfEveryPageResolves)
     EXPECT_GT(images, 0);
 }
 
+// A page that nothing leads to is never read: the front page links every other page, and the
+// contents list every page.
+TEST_F(HelpFile, TheFrontPageAndTheContentsLeadToEveryPage)
+{
+    const QUrl front = HelpUrlForPath(m_archive.DefaultTopic());
+    std::set<std::string> linked;
+    for (const QString& reference : References(Text(m_archive, m_archive.DefaultTopic())))
+        linked.insert(ArchivePathOfUrl(ResolveHelpLink(front, reference)));
+    std::vector<QString> links;
+    CollectLinks(ParseHelpSitemap(Text(m_archive, m_archive.ContentsFile())), links);
+    std::set<std::string> listed;
+    for (const QString& link : links)
+        listed.insert(
+            ArchivePathOfUrl(ResolveHelpLink(HelpUrlForPath(m_archive.ContentsFile()), link)));
+
+    for (const std::string& page : Pages(m_archive)) {
+        if (page != m_archive.DefaultTopic())
+            EXPECT_TRUE(linked.contains(page)) << page << " is not linked from the front page";
+        EXPECT_TRUE(listed.contains(page)) << page << " is not in the contents";
+    }
+    for (const char* added : {"/commandline.html", "/ime.html", "/recovery.html", "/files.html"})
+        EXPECT_TRUE(m_archive.Contains(added)) << added;
+}
+
 TEST_F(HelpFile, EveryContentsAndIndexEntryResolves)
 {
     for (const std::string& sitemap : {m_archive.ContentsFile(), m_archive.IndexFile()}) {
@@ -270,7 +294,15 @@ TEST_F(HelpFile, IndexesTheMainTerms)
                              "設定ダイアログ",
                              "優先順位",
                              "演算子",
-                             "キーパッド"}) {
+                             "キーパッド",
+                             "コマンドライン",
+                             "--calc",
+                             "終了ステータス",
+                             "日本語入力",
+                             "確定",
+                             "復元用のコピー",
+                             "設定ファイル",
+                             "ファイルの場所"}) {
         EXPECT_TRUE(keywords.contains(QString::fromUtf8(term))) << term;
     }
 }
