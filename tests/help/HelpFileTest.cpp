@@ -204,8 +204,9 @@ TEST_F(HelpFile, TheFrontPageAndTheContentsLeadToEveryPage)
             ArchivePathOfUrl(ResolveHelpLink(HelpUrlForPath(m_archive.ContentsFile()), link)));
 
     for (const std::string& page : Pages(m_archive)) {
-        if (page != m_archive.DefaultTopic())
+        if (page != m_archive.DefaultTopic()) {
             EXPECT_TRUE(linked.contains(page)) << page << " is not linked from the front page";
+        }
         EXPECT_TRUE(listed.contains(page)) << page << " is not in the contents";
     }
     for (const char* added : {"/commandline.html", "/ime.html", "/recovery.html", "/files.html"})
