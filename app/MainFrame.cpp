@@ -4,7 +4,7 @@
 #include "AppCommandIds.h"
 #include "AppIcons.h"
 #include "CommandIds.h"
-#include "HelpWindow.h"
+#include "ShowHelpFile.h"
 #include "KeyLockPanes.h"
 #include "Desktop.h"
 #include "OptDlg.h"
@@ -63,6 +63,8 @@ CMainFrame::CMainFrame(ISettingsStore& store, IDesktop& desktop,
       m_helpFilePath(std::move(helpFilePath))
 {
     setWindowIcon(AppIcon());
+    // Also the icon of the windows that stand alone: the help window that キーワードで検索 opens.
+    QApplication::setWindowIcon(AppIcon());
     setAcceptDrops(false);
     m_menu = BuildMainMenu(*this, [this](int id) { RouteCommand(id); });
     for (QMenu* menu : menuBar()->findChildren<QMenu*>())

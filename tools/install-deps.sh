@@ -17,6 +17,7 @@ run=(
   fonts-ipafont-gothic            # Japanese fixed and proportional fonts (IPAGothic, IPAPGothic)
   qt6-translations-l10n           # Japanese texts of Qt's own buttons and file dialogs
   libchm-dev                      # reading the compiled help file
+  libchm-bin                      # extract_chmLib, a second reader the help file test checks with
   fp-utils-3.2.2                  # chmcmd, which compiles the help file
 )
 test=(

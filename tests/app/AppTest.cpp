@@ -1,8 +1,7 @@
 #include "AppCommandIds.h"
 #include "CommandIds.h"
+#include "ShowHelpFile.h"
 #include "Sjis.h"
-#include "HelpReader.h"
-#include "HelpWindow.h"
 #include "MainFrame.h"
 #include "MemorySettingsStore.h"
 #include "GrabWhenAsked.h"
@@ -346,6 +345,24 @@ TEST(MainFrameHelp, ADamagedHelpFileIsReported)
         EXPECT_EQ(box.text, QString::fromUtf8("ヘルプファイルを読めません：") +
                                 QDir::toNativeSeparators(path));
     EXPECT_EQ(HelpWindowInstance(), nullptr);
+}
+
+// キーワードで検索 opens the help window without an owner, and it still shows the program's icon.
+TEST(MainFrameHelp, TheKeywordWindowShowsTheProgramIcon)
+{
+    SetHelpReaderProgram(QStringLiteral(BRUNOVELT_HELP_READER));
+    CMemorySettingsStore store;
+    CTestDesktop desktop;
+    CMainFrame frame(
+        store, desktop, [] { return QString(); }, QStringLiteral(BRUNOVELT_HELP_FILE));
+    frame.RouteCommand(ID_HELP_KEYWORD);
+    QWidget* window = HelpWindowInstance();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->parentWidget(), nullptr);
+    const QImage expected = frame.windowIcon().pixmap(32).toImage();
+    EXPECT_FALSE(expected.isNull());
+    EXPECT_EQ(window->windowIcon().pixmap(32).toImage(), expected);
+    CloseHelpWindow();
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "DialogUnits.h"
 #include "HelpBrowser.h"
 #include "HelpContentsPane.h"
+#include "HelpHomeIcon.h"
 #include "HelpIndexPane.h"
 #include "HelpReader.h"
 #include "HelpSitemap.h"
@@ -10,7 +11,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QPointer>
 #include <QScreen>
 #include <QSplitter>
 #include <QStyle>
@@ -21,8 +21,6 @@
 #include <utility>
 
 namespace {
-
-QPointer<CHelpWindow> g_window; // the one help window of the process
 
 constexpr int kWidth = 880;
 constexpr int kHeight = 640;
@@ -43,44 +41,6 @@ QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback)
 }
 
 } // namespace
-
-bool ShowHelpFile(const QString& chmPath, EHelpPage page, QWidget* owner)
-{
-    CHelpWindow* window = g_window;
-    const bool created = window == nullptr;
-    if (created) {
-        window = new CHelpWindow(owner);
-        if (!window->OpenFile(chmPath)) {
-            delete window;
-            return false;
-        }
-        g_window = window;
-        static const bool connected = [] {
-            QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, &CloseHelpWindow);
-            return true;
-        }();
-        static_cast<void>(connected);
-    } else if (window->FilePath() != chmPath && !window->OpenFile(chmPath)) {
-        return false;
-    }
-    window->ShowPage(page);
-    window->show();
-    if (window->isMinimized())
-        window->showNormal();
-    window->raise();
-    window->activateWindow();
-    return true;
-}
-
-CHelpWindow* HelpWindowInstance()
-{
-    return g_window;
-}
-
-void CloseHelpWindow()
-{
-    delete g_window.data();
-}
 
 CHelpWindow::CHelpWindow(QWidget* owner) : QWidget(owner, Qt::Window)
 {
@@ -112,8 +72,7 @@ void CHelpWindow::CreateActions()
         new QAction(ThemeIcon("go-next", QStyle::SP_ArrowForward), QStringLiteral("進む"), this);
     m_forward->setShortcut(QKeySequence::Forward);
     m_forward->setEnabled(false);
-    m_home =
-        new QAction(ThemeIcon("go-home", QStyle::SP_DirHomeIcon), QStringLiteral("ホーム"), this);
+    m_home = new QAction(HelpHomeIcon(), QStringLiteral("ホーム"), this);
     m_home->setToolTip(QStringLiteral("最初のページ"));
 }
 

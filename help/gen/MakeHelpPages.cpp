@@ -4,8 +4,14 @@
 // of functions, so the help cannot leave one out; a function without notes, notes for a function
 // that does not exist and a keyword whose page or anchor is missing stop the build.
 //
+// The help file declares Japanese (Language=0x411 in QUARN.hhp), so readers take its title,
+// contents, index and page titles in code page 932, whatever the pages declare. Every text of the
+// project therefore goes into code page 932, its <meta> saying so; a character the code page
+// lacks stops the build.
+//
 // Usage: make_help_pages FUNCTIONS_TEMPLATE FUNCTION_NOTES KEYWORDS PAGE_DIR
-// reads the pages' titles from PAGE_DIR and writes functions.html and QUARN.hhk into it.
+// reads the UTF-8 sources in PAGE_DIR, writes functions.html and QUARN.hhk into it and turns
+// every text there into code page 932.
 
 #include "CalcFunction.h"
 #include "Cp932Codec.h"
@@ -29,6 +35,12 @@ const QString kFunctionPage = QStringLiteral("functions.html");
 const QString kIndexFile = QStringLiteral("QUARN.hhk");
 const QString kSummaryMark = QStringLiteral("<!-- FUNCTION-SUMMARY -->");
 const QString kDetailsMark = QStringLiteral("<!-- FUNCTION-DETAILS -->");
+const QString kUtf8Charset = QStringLiteral("<meta charset=\"utf-8\">");
+const QString kCp932Charset =
+    QStringLiteral("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=shift_jis\">");
+const QStringList kTextFiles = {QStringLiteral("*.html"), QStringLiteral("*.hhc"),
+                                QStringLiteral("*.hhk"), QStringLiteral("*.hhp"),
+                                QStringLiteral("*.css")};
 
 struct Failure
 {
@@ -58,10 +70,18 @@ QString ReadText(const QString& path)
     return QString::fromUtf8(file.readAll());
 }
 
-void WriteText(const QString& path, const QString& text)
+// Writes `text` in code page 932, with the charset its <meta> declares changed to match.
+void WriteCp932Text(const QString& path, QString text)
 {
+    text.replace(kUtf8Charset, kCp932Charset);
+    const std::string utf8 = text.toStdString();
+    const std::string cp932 = Utf8ToCp932(utf8);
+    if (Cp932ToUtf8(cp932) != utf8)
+        Fail(QStringLiteral("%1 has a character that code page 932 lacks or writes differently "
+                            "(write the form Windows uses: U+FF5E for U+301C, U+FF0D for U+2212)")
+                 .arg(path));
     QFile file(path);
-    const QByteArray bytes = text.toUtf8();
+    const QByteArray bytes = QByteArray::fromStdString(cp932);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         Fail(QStringLiteral("cannot write %1").arg(path));
 }
@@ -343,8 +363,13 @@ void Run(const QString& templatePath, const QString& notesPath, const QString& k
         }
     }
 
-    WriteText(dir.filePath(kFunctionPage), functionPage);
-    WriteText(dir.filePath(kIndexFile), IndexFile(std::move(keywords), pages));
+    const QString index = IndexFile(std::move(keywords), pages);
+    for (const QString& name : dir.entryList(kTextFiles, QDir::Files)) {
+        if (name != kFunctionPage && name != kIndexFile)
+            WriteCp932Text(dir.filePath(name), ReadText(dir.filePath(name)));
+    }
+    WriteCp932Text(dir.filePath(kFunctionPage), functionPage);
+    WriteCp932Text(dir.filePath(kIndexFile), index);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "HelpArchive.h"
 #include "HelpStream.h"
+#include "ShowHelpFile.h"
 
 #include <QByteArray>
 #include <QString>
@@ -30,6 +31,6 @@ std::optional<QByteArray> RunLimitedChild(const QString& program, const QStringL
 // way or what it writes is no whole help stream.
 std::optional<CHelpArchive> ReadHelpFile(const QString& chmPath, const ChildLimits& limits = {});
 
-// The help reader: "brunovelt-help-reader" beside the executable unless set.
+// The help reader: "brunovelt-help-reader" beside the executable unless set by
+// SetHelpReaderProgram (ShowHelpFile.h).
 QString HelpReaderProgram();
-void SetHelpReaderProgram(const QString& program);

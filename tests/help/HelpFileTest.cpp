@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 
 #include <set>
@@ -108,10 +109,55 @@ TEST_F(HelpFile, NamesItsFirstPageContentsAndIndex)
     EXPECT_EQ(m_archive.DefaultTopic(), "/index.html");
     EXPECT_EQ(m_archive.ContentsFile(), "/QUARN.hhc");
     EXPECT_EQ(m_archive.IndexFile(), "/QUARN.hhk");
-    EXPECT_EQ(m_archive.Title(), "Brunovelt ヘルプ");
+    EXPECT_EQ(m_archive.Title(), "Brunovelt \x83\x77\x83\x8B\x83\x76"); // ヘルプ in code page 932
     const QString start = Text(m_archive, m_archive.DefaultTopic());
     EXPECT_TRUE(start.contains(QStringLiteral("<title>Brunovelt ヘルプ</title>")));
-    EXPECT_TRUE(start.contains(QStringLiteral("<meta charset=\"utf-8\">")));
+    EXPECT_TRUE(start.contains(QStringLiteral("charset=shift_jis")));
+}
+
+// The help file declares Japanese, so another reader takes its texts in code page 932: the
+// objects as chmlib's extract_chmLib writes them out hold that code page, and no UTF-8.
+TEST(HelpFileForOtherReaders, KeepsItsTextsInCodePage932)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QProcess extract;
+    extract.start(QStringLiteral(BRUNOVELT_EXTRACT_CHMLIB),
+                  {QString::fromUtf8(kHelpFile), dir.path()});
+    ASSERT_TRUE(extract.waitForFinished(60000)) << BRUNOVELT_EXTRACT_CHMLIB;
+    ASSERT_EQ(extract.exitCode(), 0);
+    const auto read = [&](const char* name) {
+        QFile file(dir.filePath(QString::fromUtf8(name)));
+        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+    };
+    const auto isUtf8 = [](const std::string& bytes) {
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString text = utf8.decode(QByteArrayView(bytes.data(), std::ssize(bytes)));
+        return !utf8.hasError();
+    };
+
+    // The title in #SYSTEM, then the names of the contents and the index, also as #STRINGS
+    // keeps them, and a page.
+    EXPECT_NE(read("#SYSTEM").find(std::string("Brunovelt \x83\x77\x83\x8B\x83\x76\0", 17)),
+              std::string::npos);
+    const struct
+    {
+        const char* object;
+        std::vector<const char*> texts;
+    } objects[] = {
+        {"QUARN.hhc", {"計算画面の使い方", "答えの表示、フォントとタブ", "メモリーと TAX"}},
+        {"QUARN.hhk", {"計算式に異常があります", "自動保存", "キーパッド"}},
+        {"#STRINGS", {"答えをカンマありで表示", "0で除算しました"}},
+        {"index.html", {"Brunovelt ヘルプ", "charset=shift_jis"}},
+    };
+    for (const auto& object : objects) {
+        const std::string bytes = read(object.object);
+        ASSERT_FALSE(bytes.empty()) << object.object;
+        EXPECT_FALSE(isUtf8(bytes)) << object.object;
+        const std::string text = Cp932ToUtf8(bytes);
+        for (const char* expected : object.texts)
+            EXPECT_NE(text.find(expected), std::string::npos) << object.object << ": " << expected;
+    }
 }
 
 TEST_F(HelpFile, EveryLinkAndImageOfEveryPageResolves)
@@ -122,7 +168,7 @@ TEST_F(HelpFile, EveryLinkAndImageOfEveryPageResolves)
     for (const std::string& page : pages) {
         const QString html = Text(m_archive, page);
         ASSERT_FALSE(html.isEmpty()) << page;
-        EXPECT_TRUE(html.contains(QStringLiteral("<meta charset=\"utf-8\">"))) << page;
+        EXPECT_TRUE(html.contains(QStringLiteral("charset=shift_jis"))) << page;
         EXPECT_TRUE(html.contains(QStringLiteral("href=\"style.css\""))) << page;
         const QUrl base = HelpUrlForPath(page);
         for (const QString& reference : References(html)) {
@@ -140,6 +186,31 @@ TEST_F(HelpFile, EveryLinkAndImageOfEveryPageResolves)
         }
     }
     EXPECT_GT(images, 0);
+}
+
+// A page that nothing leads to is never read: the front page links every other page, and the
+// contents list every page.
+TEST_F(HelpFile, TheFrontPageAndTheContentsLeadToEveryPage)
+{
+    const QUrl front = HelpUrlForPath(m_archive.DefaultTopic());
+    std::set<std::string> linked;
+    for (const QString& reference : References(Text(m_archive, m_archive.DefaultTopic())))
+        linked.insert(ArchivePathOfUrl(ResolveHelpLink(front, reference)));
+    std::vector<QString> links;
+    CollectLinks(ParseHelpSitemap(Text(m_archive, m_archive.ContentsFile())), links);
+    std::set<std::string> listed;
+    for (const QString& link : links)
+        listed.insert(
+            ArchivePathOfUrl(ResolveHelpLink(HelpUrlForPath(m_archive.ContentsFile()), link)));
+
+    for (const std::string& page : Pages(m_archive)) {
+        if (page != m_archive.DefaultTopic()) {
+            EXPECT_TRUE(linked.contains(page)) << page << " is not linked from the front page";
+        }
+        EXPECT_TRUE(listed.contains(page)) << page << " is not in the contents";
+    }
+    for (const char* added : {"/commandline.html", "/ime.html", "/recovery.html", "/files.html"})
+        EXPECT_TRUE(m_archive.Contains(added)) << added;
 }
 
 TEST_F(HelpFile, EveryContentsAndIndexEntryResolves)
@@ -224,7 +295,15 @@ TEST_F(HelpFile, IndexesTheMainTerms)
                              "設定ダイアログ",
                              "優先順位",
                              "演算子",
-                             "キーパッド"}) {
+                             "キーパッド",
+                             "コマンドライン",
+                             "--calc",
+                             "終了ステータス",
+                             "日本語入力",
+                             "確定",
+                             "復元用のコピー",
+                             "設定ファイル",
+                             "ファイルの場所"}) {
         EXPECT_TRUE(keywords.contains(QString::fromUtf8(term))) << term;
     }
 }

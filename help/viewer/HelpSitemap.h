@@ -32,8 +32,9 @@ struct HelpSitemapEntry
 // and text are passed over, and an unclosed list or object ends with the text.
 std::vector<HelpSitemapEntry> ParseHelpSitemap(QStringView html);
 
-// The text of a help file's HTML (a page, the contents or the index): in the encoding its BOM
-// or <meta> charset names when Qt knows it; otherwise UTF-8 when the bytes are well-formed
+// The text of a help file's HTML (a page, the contents or the index): in code page 932 when its
+// <meta> charset names Shift_JIS or code page 932 under any of their names; else in the encoding
+// its BOM or charset names when Qt knows it; otherwise UTF-8 when the bytes are well-formed
 // UTF-8, else code page 932, which help files written on Japanese Windows use.
 QString DecodeHelpText(const QByteArray& bytes);
 

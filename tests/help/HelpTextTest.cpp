@@ -319,6 +319,14 @@ TEST(HelpText, DecodesByCharsetThenUtf8ThenCodePage932)
     const QByteArray declared =
         "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=shift_jis\">" + sjis;
     EXPECT_TRUE(DecodeHelpText(declared).endsWith(japanese));
+    // Shift_JIS declared under any of its names reads with Windows' table: 0x8160 and 0x817C are
+    // the full-width tilde and hyphen-minus there (Qt's Shift_JIS has U+301C and U+2212).
+    for (const char* charset : {"shift_jis", "Shift_JIS", "windows-31j", "x-sjis", "cp932"}) {
+        const QByteArray page = "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=" +
+                                QByteArray(charset) + "\">\x81\x60\x81\x7C";
+        EXPECT_TRUE(DecodeHelpText(page).endsWith(QStringLiteral("\uFF5E\uFF0D"))) << charset;
+    }
+    EXPECT_TRUE(DecodeHelpText("<meta charset='sjis'>\x81\x60").endsWith(u'\uFF5E'));
 }
 
 // ---------------------------------------------------------------------------------------------

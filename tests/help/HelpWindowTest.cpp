@@ -1,3 +1,4 @@
+#include "GrabWhenAsked.h"
 #include "HelpBrowser.h"
 #include "HelpContentsPane.h"
 #include "HelpReader.h"
@@ -16,6 +17,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,6 +26,7 @@
 #include <QToolBar>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -42,9 +45,14 @@ public slots:
     void Open(const QUrl& url) { urls.push_back(url); }
 };
 
+CHelpWindow* Window()
+{
+    return qobject_cast<CHelpWindow*>(HelpWindowInstance());
+}
+
 template <typename T> T* Child(const char* name)
 {
-    CHelpWindow* window = HelpWindowInstance();
+    CHelpWindow* window = Window();
     return window != nullptr ? window->findChild<T*>(QLatin1String(name)) : nullptr;
 }
 
@@ -67,7 +75,7 @@ void Settle()
 void Grab(const char* name)
 {
     Settle();
-    HelpWindowInstance()->grab().save(QStringLiteral("/tmp/help-%1.png").arg(QLatin1String(name)));
+    GrabWhenAsked(*HelpWindowInstance(), QStringLiteral("help-%1.png").arg(QLatin1String(name)));
 }
 
 // The top-level keywords the list shows.
@@ -156,7 +164,7 @@ protected:
 TEST_F(HelpWindow, OpensAtTheFirstPageWithItsStyleAndImage)
 {
     ASSERT_TRUE(ShowHelpFile(kHelpFile, EHelpPage::DefaultTopic, nullptr));
-    CHelpWindow* window = HelpWindowInstance();
+    CHelpWindow* window = Window();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(window->isWindow());
@@ -178,7 +186,7 @@ TEST_F(HelpWindow, OpensAtTheFirstPageWithItsStyleAndImage)
     const QTextBlock heading = Browser()->document()->begin();
     EXPECT_EQ(heading.text(), QStringLiteral("Brunovelt ヘルプ"));
     EXPECT_EQ(heading.charFormat().foreground().color(), QColor(0x1f, 0x4e, 0x8c));
-    // So did the image: it is laid out at the width the page gives it.
+    // So did the image, laid out no smaller than it is, so that its captions can be read.
     bool image = false;
     for (QTextBlock block = Browser()->document()->begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
@@ -192,16 +200,26 @@ TEST_F(HelpWindow, OpensAtTheFirstPageWithItsStyleAndImage)
                                       ? data.value<QPixmap>().toImage()
                                       : QImage::fromData(data.toByteArray());
             image = loaded.size() == QSize(288, 378);
+            EXPECT_GE(format.width() > 0 ? format.width() : loaded.width(), loaded.width());
         }
     }
     EXPECT_TRUE(image);
+
+    // The home button shows a house, not the style's home folder.
+    const auto actions = Child<QToolBar>("helpToolBar")->actions();
+    const auto home = std::find_if(actions.begin(), actions.end(), [](const QAction* action) {
+        return action->text() == QStringLiteral("ホーム");
+    });
+    ASSERT_NE(home, actions.end());
+    EXPECT_NE((*home)->icon().pixmap(16).toImage(),
+              QApplication::style()->standardIcon(QStyle::SP_DirHomeIcon).pixmap(16).toImage());
     Grab("default");
 }
 
 TEST_F(HelpWindow, OpensAtTheKeywordIndexWithItsFilterFocused)
 {
     ASSERT_TRUE(ShowHelpFile(kHelpFile, EHelpPage::Index, nullptr));
-    CHelpWindow* window = HelpWindowInstance();
+    CHelpWindow* window = Window();
     auto* tabs = Child<QTabWidget>("helpTabs");
     auto* filter = Child<QLineEdit>("keywordFilter");
     ASSERT_NE(filter, nullptr);
@@ -368,7 +386,7 @@ TEST_F(HelpWindow, BelongsToItsOwner)
     auto* owner = new QWidget;
     owner->show();
     ASSERT_TRUE(ShowHelpFile(kHelpFile, EHelpPage::DefaultTopic, owner));
-    CHelpWindow* window = HelpWindowInstance();
+    CHelpWindow* window = Window();
     EXPECT_EQ(window->parentWidget(), owner);
     EXPECT_TRUE(window->isWindow());
     EXPECT_FALSE(window->testAttribute(Qt::WA_QuitOnClose));
@@ -423,7 +441,7 @@ TEST_F(HelpWindow, FilesThatCannotBeReadShowNothing)
     ASSERT_TRUE(ShowHelpFile(kHelpFile, EHelpPage::DefaultTopic, nullptr));
     EXPECT_FALSE(ShowHelpFile(noise.fileName(), EHelpPage::DefaultTopic, nullptr));
     ASSERT_NE(HelpWindowInstance(), nullptr);
-    EXPECT_EQ(HelpWindowInstance()->FilePath(), kHelpFile);
+    EXPECT_EQ(Window()->FilePath(), kHelpFile);
     EXPECT_EQ(ShownPath(), "/index.html");
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ShowHelpFile.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -11,19 +13,6 @@ class CHelpContentsPane;
 class CHelpIndexPane;
 class QAction;
 class QTabWidget;
-
-enum class EHelpPage {
-    DefaultTopic, // the 目次 tab and the help file's first page
-    Index         // the キーワード tab with its filter line focused
-};
-
-// Opens the help window on the compiled help file at `chmPath` at `page`, or brings the one
-// already open to the front (opening `chmPath` in it when it shows another file). The window
-// belongs to `owner` when one is given, and stays in front of it; without one it stands alone.
-// Returns false, showing nothing and no message, when the file cannot be read as a help file:
-// the help reader (HelpReader.h) reads it in a process of its own, and a reader that fails,
-// crashes, overruns its limits or says anything malformed leaves this process as it was.
-bool ShowHelpFile(const QString& chmPath, EHelpPage page, QWidget* owner);
 
 // The help window "Brunovelt ヘルプ": the 目次 and キーワード tabs beside the page, with back,
 // forward and home (the first page) above them.
@@ -59,9 +48,3 @@ private:
     CHelpIndexPane* m_index = nullptr;
     CHelpBrowser* m_browser = nullptr;
 };
-
-// The help window now open, if any.
-CHelpWindow* HelpWindowInstance();
-// Destroys the help window, if one is open. Runs by itself when the event loop ends, so that a
-// window without an owner does not outlive the program's windows.
-void CloseHelpWindow();

@@ -4,6 +4,8 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 #include <utility>
 
@@ -172,8 +174,52 @@ std::vector<HelpSitemapEntry> ParseHelpSitemap(QStringView html)
     return entries;
 }
 
+namespace {
+
+// The charset a <meta> in the first kilobyte names, in small letters; empty when none does.
+QByteArray DeclaredCharset(const QByteArray& bytes)
+{
+    const QByteArray head = bytes.left(1024).toLower();
+    const qsizetype mark = head.indexOf("charset=");
+    if (mark < 0)
+        return {};
+    qsizetype begin = mark + 8;
+    while (begin < head.size() && (head[begin] == '"' || head[begin] == '\''))
+        ++begin;
+    qsizetype end = begin;
+    const auto isNameByte = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+               c == '.' || c == ':';
+    };
+    while (end < head.size() && isNameByte(head[end]))
+        ++end;
+    return head.mid(begin, end - begin);
+}
+
+// The names under which pages declare code page 932. Qt would take them for its own Shift_JIS,
+// whose table differs from Windows' (0x8160 is U+301C there, U+FF5E in code page 932).
+bool NamesCodePage932(const QByteArray& charset)
+{
+    static const char* const kNames[] = {"shift_jis", "shift-jis",  "sjis",        "x-sjis",
+                                         "ms_kanji",  "csshiftjis", "windows-31j", "cp932",
+                                         "ms932",     "windows-932"};
+    return std::any_of(std::begin(kNames), std::end(kNames),
+                       [&charset](const char* name) { return charset == name; });
+}
+
+QString DecodeCp932(const QByteArray& bytes)
+{
+    const std::u16string wide =
+        Cp932ToUtf16(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    return QString::fromUtf16(wide.data(), static_cast<qsizetype>(wide.size()));
+}
+
+} // namespace
+
 QString DecodeHelpText(const QByteArray& bytes)
 {
+    if (NamesCodePage932(DeclaredCharset(bytes)))
+        return DecodeCp932(bytes);
     QStringDecoder named = QStringDecoder::decoderForHtml(bytes);
     if (named.isValid()) {
         QString text = named.decode(bytes);
@@ -184,9 +230,7 @@ QString DecodeHelpText(const QByteArray& bytes)
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;
-    const std::u16string wide =
-        Cp932ToUtf16(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    return QString::fromUtf16(wide.data(), static_cast<qsizetype>(wide.size()));
+    return DecodeCp932(bytes);
 }
 
 QString DecodeHtmlEntities(QStringView text)
