@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
+#include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
@@ -76,7 +77,8 @@ CMainFrame::~CMainFrame() = default;
 
 void CMainFrame::CreateToolBar()
 {
-    m_toolBar = new QToolBar(this);
+    // The title names the bar where Qt lists it (a floating bar's caption, the bars' menu).
+    m_toolBar = new QToolBar(QStringLiteral("ﾂｰﾙ ﾊﾞｰ"), this);
     m_toolBar->setObjectName(QStringLiteral("toolbar-59392"));
     m_toolBar->setIconSize(QSize(kToolbarIconSize, kToolbarIconSize));
     m_toolBar->setMovable(true);
@@ -232,6 +234,16 @@ void CMainFrame::SetRecentFiles(const QStringList& paths)
     }
     // The placeholder entry stands, greyed, only while the list is empty.
     m_menu.recentPlaceholder->setVisible(m_recentActions.isEmpty());
+}
+
+QMenu* CMainFrame::createPopupMenu()
+{
+    // Qt's own menu lists toolbars alone, under their titles; this one reads as the 表示 menu.
+    auto* menu = new QMenu(this);
+    menu->addAction(Action(ID_VIEW_TOOLBAR));
+    menu->addAction(Action(ID_VIEW_STATUS_BAR));
+    UpdateCheckMarks();
+    return menu;
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

@@ -14,10 +14,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -300,6 +302,26 @@ TEST_F(AppTest, MenuBarToolbarAndStatusBar)
     frame.RouteCommand(ID_VIEW_TOOLBAR);
     EXPECT_TRUE(frame.ToolBar()->isVisible());
     EXPECT_TRUE(frame.Action(ID_VIEW_TOOLBAR)->isChecked());
+
+    // A right click on either bar offers the two bar toggles of the 表示 menu, ticked while shown.
+    frame.show();
+    frame.RouteCommand(ID_VIEW_STATUS_BAR);
+    for (QWidget* bar :
+         {static_cast<QWidget*>(frame.ToolBar()), static_cast<QWidget*>(frame.menuBar())}) {
+        const QPoint at = bar->mapTo(&frame, bar->rect().bottomRight() - QPoint(2, 2));
+        QContextMenuEvent click(QContextMenuEvent::Mouse, at, frame.mapToGlobal(at));
+        QApplication::sendEvent(&frame, &click);
+        auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(popup, nullptr);
+        QStringList entries;
+        for (QAction* action : popup->actions())
+            entries << action->text() + (action->isChecked() ? QStringLiteral(" *") : QString());
+        EXPECT_EQ(entries, QStringList({QString::fromUtf8("ﾂｰﾙ ﾊﾞｰ(&T) *"),
+                                        QString::fromUtf8("ｽﾃｰﾀｽ ﾊﾞｰ(&S)")}));
+        popup->close();
+    }
+    frame.RouteCommand(ID_VIEW_STATUS_BAR);
+    EXPECT_EQ(frame.ToolBar()->windowTitle(), QString::fromUtf8("ﾂｰﾙ ﾊﾞｰ"));
 
     // The whole form is visible: the window fits it.
     EXPECT_EQ(app->View().size(), app->View().FormSize());
