@@ -3,7 +3,9 @@
 #include "DataExchange.h"
 
 #include <QAbstractButton>
+#include <QGuiApplication>
 #include <QMessageBox>
+#include <QScreen>
 
 #include <utility>
 
@@ -60,6 +62,29 @@ EMessageResult ClosedAnswer(EMessageButtons buttons)
     return EMessageResult::Cancel;
 }
 
+// A box without a parent window (one shown at start-up, before the main window) in the middle of
+// the screen. Qt places such a box before it has its final size, or leaves it to the window
+// manager, which may put it in a corner.
+class CCentredMessageBox : public QMessageBox
+{
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        QMessageBox::showEvent(event); // gives the box its size
+        if (parentWidget())
+            return;
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        if (!screen)
+            return;
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+};
+
 } // namespace
 
 QString MessageBoxCaption()
@@ -84,7 +109,7 @@ EMessageResult ShowMessageBox(QWidget* parent, const QString& text, EMessageIcon
         return hook(request);
     }
 
-    QMessageBox box(BoxIcon(icon), request.caption, text, QMessageBox::NoButton, parent);
+    CCentredMessageBox box(BoxIcon(icon), request.caption, text, QMessageBox::NoButton, parent);
     box.setTextFormat(Qt::PlainText);
     const std::vector<BoxButton> boxButtons = BoxButtons(buttons);
     for (const BoxButton& b : boxButtons) {

@@ -7,6 +7,7 @@ packages=(
   cmake g++ make pkg-config       # toolchain
   clang libclang-rt-14-dev        # libFuzzer and the sanitizer runtimes for the fuzz targets
   libgtest-dev libgmock-dev       # unit tests
+  xvfb                            # an X server of their own for the tests that need X11
   libbenchmark-dev                # bench/
   apcalc bc                       # reference calculators the command-line benchmark compares with
   locales                         # a comma-decimal locale for the locale-independence test run
