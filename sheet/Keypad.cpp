@@ -2,6 +2,7 @@
 
 #include "EnterCommand.h"
 #include "NumberText.h"
+#include "SheetInsertion.h"
 
 #include <array>
 #include <string>
@@ -80,9 +81,9 @@ KeypadFollowUp RunKeypadCommand(int id, ISheetControl& sheet, bool comma, double
     case ID_KEY_MC: memory = 0; break;
     case ID_KEY_MPLUS: memory = lastAnswer + memory; break;
     case ID_KEY_MMINUS: memory = memory - lastAnswer; break;
-    case ID_KEY_MR: sheet.ReplaceSelection(FormatGeneral(memory, 6)); break; // "%g"
+    case ID_KEY_MR: InsertAtSelection(sheet, FormatGeneral(memory, 6)); break; // "%g"
     case ID_KEY_TAX:
-        sheet.ReplaceSelection("*1.05");
+        InsertAtSelection(sheet, "*1.05");
         RunEnterCommand(sheet, comma, lastAnswer);
         break;
     default:
@@ -91,7 +92,7 @@ KeypadFollowUp RunKeypadCommand(int id, ISheetControl& sheet, bool comma, double
             return followUp; // the view inserts the template and then gives the focus back
         }
         if (const KeypadKey* key = FindKey(id); key && key->text)
-            sheet.ReplaceSelection(key->text);
+            InsertAtSelection(sheet, key->text);
         break;
     }
     sheet.Focus();

@@ -14,6 +14,7 @@
 #include "SelfTestMessage.h"
 #include "SettingsWriteFailure.h"
 #include "SheetEdit.h"
+#include "SheetInsertion.h"
 #include "TemplateText.h"
 
 #include <QFontDialog>
@@ -233,14 +234,14 @@ void CVornyView::InsertTemplate(int number)
 {
     std::string content = m_store.GetString("PButton", std::to_string(number), "");
     if (!HasPlaceholderStart(content)) {
-        m_edit->ReplaceSelection(content);
+        InsertAtSelection(*m_edit, content);
         return;
     }
     CParamDlg dialog(window());
     dialog.m_names = CollectTemplateNames(content);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    m_edit->ReplaceSelection(FillTemplate(std::move(content), dialog.m_names, dialog.m_values));
+    InsertAtSelection(*m_edit, FillTemplate(std::move(content), dialog.m_names, dialog.m_values));
 }
 
 void CVornyView::OnTest()

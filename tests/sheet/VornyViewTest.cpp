@@ -508,6 +508,49 @@ TEST_F(ViewTest, InitialUpdateOfAnOrdinaryFileLeavesTheCaretAtTheStart)
     view->SetDocument(nullptr);
 }
 
+// A key or a template marks the document modified only when the sheet's text changes: an empty
+// template at the caret, or a text put over the same selected text, leaves it unmodified.
+TEST_F(ViewTest, OnlyAnInsertionThatChangesTheTextMarksTheDocument)
+{
+    struct Row
+    {
+        const char* name;
+        const char* sheet;
+        std::size_t start, end; // the selection before the key
+        int key;                // a keypad key, or P1 with `content`
+        const char* content;
+        bool modified;
+        const char* after;
+    };
+    const Row rows[] = {
+        {"empty template at the caret", "12", 1, 1, ID_KEY_P1, "", false, "12"},
+        {"empty template over a selection", "123", 1, 2, ID_KEY_P1, "", true, "13"},
+        {"digit over the same digit", "151", 1, 2, ID_KEY_0 + 5, "", false, "151"},
+        {"digit at the caret", "11", 1, 1, ID_KEY_0 + 5, "", true, "151"},
+        {"template over the same lines", "1\r\n2\r\n3", 0, 4, ID_KEY_P1, "1\r\n2", false,
+         "1\r\n2\r\n3"},
+        {"template over other lines", "1\r\n2\r\n3", 0, 4, ID_KEY_P1, "1\r\n4", true,
+         "1\r\n4\r\n3"},
+        {"template longer than the selection", "1\r\n2", 0, 1, ID_KEY_P1, "1\r\n2", true,
+         "1\r\n2\r\n2"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        store.Put("PButton", "1", row.content);
+        CFakeDocument document;
+        view->SetDocument(&document);
+        Sheet().SetText(row.sheet);
+        Sheet().SetSelection(row.start, row.end);
+        Click(row.key);
+        EXPECT_EQ(document.modified, row.modified);
+        EXPECT_EQ(Sheet().GetText(), row.after);
+        if (!row.modified) {
+            EXPECT_EQ(Sheet().GetSelection().start, row.end); // the caret after the selection
+        }
+        view->SetDocument(nullptr);
+    }
+}
+
 // The form as the user sees it, kept beside the test binary for a look.
 TEST_F(ViewTest, FormGrab)
 {
