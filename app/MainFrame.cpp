@@ -8,6 +8,7 @@
 #include "KeyLockPanes.h"
 #include "MessageBox.h"
 #include "OptDlg.h"
+#include "RecentFileText.h"
 #include "SheetEdit.h"
 #include "VornyView.h"
 
@@ -224,9 +225,13 @@ void CMainFrame::SetRecentFiles(const QStringList& paths)
     const int shown = static_cast<int>(
         std::min<qsizetype>(paths.size(), ID_FILE_MRU_LAST - ID_FILE_MRU_FILE1 + 1));
     for (int i = 0; i < shown; ++i) {
+        // The menu shows a shortened path, so that a deep folder does not widen it to the screen;
+        // the status bar shows the whole path while the entry is highlighted.
+        const QString path = QDir::toNativeSeparators(paths[i]);
         const QString text = QStringLiteral("&%1 %2").arg(i + 1).arg(
-            QDir::toNativeSeparators(paths[i]).replace(QLatin1Char('&'), QStringLiteral("&&")));
+            AbbreviatePath(path).replace(QLatin1Char('&'), QStringLiteral("&&")));
         auto* action = new QAction(text, this);
+        action->setStatusTip(path);
         const int id = ID_FILE_MRU_FILE1 + i;
         connect(action, &QAction::triggered, this, [this, id] { RouteCommand(id); });
         m_menu.fileMenu->insertAction(m_menu.beforeExit, action);

@@ -342,6 +342,36 @@ TEST_F(AppTest, OpenedFilesGoOnTheRecentList)
     EXPECT_EQ(Sheet().GetText(), "5");
 }
 
+// A deep path with characters code page 932 lacks is listed, shortened in the menu, whole in the
+// status bar, and listed again at the next start.
+TEST_F(AppTest, ADeepPathWithAnyCharactersIsARecentFile)
+{
+    const QString folder =
+        home.path() + QString::fromUtf8("/José/문서/Unterlagen/Rechnungen/sheets");
+    const QString sheet = folder + QString::fromUtf8("/計算.txt");
+    WriteFile(sheet, "5");
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(app->Document().OpenDocumentFile(sheet), CVornyDoc::EOpenResult::Opened);
+    CMainFrame& frame = app->MainFrame();
+    ASSERT_FALSE(frame.RecentFileActions().empty());
+    QAction* entry = frame.RecentFileActions().front();
+    EXPECT_TRUE(entry->text().startsWith(QStringLiteral("&1 /")));
+    EXPECT_TRUE(entry->text().endsWith(QString::fromUtf8("/…/sheets/計算.txt")))
+        << entry->text().toStdString();
+    EXPECT_EQ(entry->statusTip(), sheet);
+    QMenu* fileMenu = frame.menuBar()->actions().front()->menu();
+    EXPECT_LT(fileMenu->sizeHint().width(), fileMenu->fontMetrics().horizontalAdvance(sheet));
+    fileMenu->popup(frame.mapToGlobal(QPoint(0, 0)));
+    EXPECT_TRUE(fileMenu->grab().save(
+        QDir(QCoreApplication::applicationDirPath()).filePath("recent-files.png")));
+    fileMenu->close();
+    ASSERT_TRUE(Exit());
+
+    ASSERT_TRUE(Start());
+    ASSERT_GE(app->MainFrame().RecentFileActions().size(), 2);
+    EXPECT_EQ(app->MainFrame().RecentFileActions()[1]->statusTip(), sheet);
+}
+
 // A help file that is there but damaged (the LZX version after "LZXC", the byte at 0x2235 in
 // today's file, from 2 to 4, on which chmlib crashes) gives the message naming the file from
 // both help commands, and nothing else happens: the crash stays in the reader's process.
