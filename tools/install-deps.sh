@@ -12,6 +12,7 @@ packages=(
   apcalc bc                       # reference calculators the command-line benchmark compares with
   locales                         # a comma-decimal locale for the locale-independence test run
   qt6-base-dev libgl-dev          # the window (Qt 6 Widgets)
+  libx11-dev                      # the keyboard's lock indicators on an X display (XKB)
   fonts-ipafont-gothic            # Japanese fixed and proportional fonts (IPAGothic, IPAPGothic)
   qt6-translations-l10n           # Japanese texts of Qt's own buttons and file dialogs
   libchm-dev                      # reading the compiled help file
