@@ -24,6 +24,9 @@ if [ ! -s "$dir/display" ]; then
   exit 1
 fi
 
+# Under the sanitizers, leaks of the libraries the X11 platform loads are not ours.
+export LSAN_OPTIONS="suppressions=$(dirname "$0")/x11-leaks.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+
 status=0
 DISPLAY=":$(head -n 1 "$dir/display")" QT_QPA_PLATFORM=xcb "$@" || status=$?
 exit "$status"
