@@ -120,8 +120,10 @@ bool CKeyLockPanes::nativeEventFilter(const QByteArray& eventType, void* message
 
 bool CKeyLockPanes::eventFilter(QObject* watched, QEvent* event)
 {
-    // A lock changes with a key, in this program or, while it was inactive, in another one.
-    if (event->type() == QEvent::ApplicationActivate || event->type() == QEvent::KeyRelease)
+    // A lock changes with a key, in this program or, while it was inactive, in another one. An
+    // X server reports each change itself, so its answer is not asked for at every key.
+    if (event->type() == QEvent::ApplicationActivate ||
+        (event->type() == QEvent::KeyRelease && !m_x11))
         Refresh();
     return QObject::eventFilter(watched, event);
 }

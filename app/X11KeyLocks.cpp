@@ -16,8 +16,17 @@ CX11KeyLocks::CX11KeyLocks(_XDisplay* display) : m_display(display)
         return;
     int opcode = 0, eventBase = 0, errorBase = 0;
     int major = XkbMajorVersion, minor = XkbMinorVersion;
-    if (XkbQueryExtension(m_display, &opcode, &eventBase, &errorBase, &major, &minor))
-        m_eventBase = eventBase;
+    if (!XkbQueryExtension(m_display, &opcode, &eventBase, &errorBase, &major, &minor))
+        return;
+    m_eventBase = eventBase;
+    // Names the server does not know yet name no indicator: they stay None.
+    std::array<char*, LockCount> names{};
+    for (std::size_t i = 0; i < LockCount; ++i)
+        names[i] = const_cast<char*>(kIndicatorNames[i]); // Xlib only reads them
+    std::array<Atom, LockCount> atoms{};
+    XInternAtoms(m_display, names.data(), LockCount, True, atoms.data());
+    for (std::size_t i = 0; i < LockCount; ++i)
+        m_names[i] = atoms[i];
 }
 
 std::array<bool, CX11KeyLocks::LockCount> CX11KeyLocks::Read() const
@@ -25,13 +34,12 @@ std::array<bool, CX11KeyLocks::LockCount> CX11KeyLocks::Read() const
     std::array<bool, LockCount> on{};
     if (!IsAvailable())
         return on;
-    for (int i = 0; i < LockCount; ++i) {
-        // Looked up by name each time: a new keyboard map may put an indicator elsewhere.
-        const Atom name = XInternAtom(m_display, kIndicatorNames[i], True);
+    for (std::size_t i = 0; i < LockCount; ++i) {
+        // By name each time: a new keyboard map may put an indicator elsewhere.
         Bool state = False;
-        if (name != None &&
-            XkbGetNamedIndicator(m_display, name, nullptr, &state, nullptr, nullptr))
-            on[static_cast<std::size_t>(i)] = state != False;
+        if (m_names[i] != None &&
+            XkbGetNamedIndicator(m_display, m_names[i], nullptr, &state, nullptr, nullptr))
+            on[i] = state != False;
     }
     return on;
 }

@@ -19,7 +19,8 @@ public:
 
     // Whether the server answers; when it does not, the locks are to be read elsewhere.
     bool IsAvailable() const { return m_eventBase >= 0; }
-    // The state of each lock's indicator; off for one the keyboard's map does not name.
+    // The state of each lock's indicator; off for one the keyboard's map does not name. Asks the
+    // server four times: for a remote display, something to do on a change, not on every key.
     std::array<bool, LockCount> Read() const;
 
     // Asks the server to report every change of an indicator to this connection.
@@ -29,5 +30,6 @@ public:
 
 private:
     _XDisplay* m_display;
-    int m_eventBase = -1; // of the XKB events; -1 without XKB
+    int m_eventBase = -1;                           // of the XKB events; -1 without XKB
+    std::array<unsigned long, LockCount> m_names{}; // the indicators' name atoms; 0: none
 };
