@@ -109,12 +109,17 @@ CKeyLockPanes::~CKeyLockPanes()
 bool CKeyLockPanes::nativeEventFilter(const QByteArray& eventType, void* message,
                                       qintptr* /*result*/)
 {
+#ifdef BRUNOVELT_X11
     // An X event begins with its type and, for an XKB event, the kind of XKB event.
     if (m_x11 && eventType == "xcb_generic_event_t") {
         const auto* bytes = static_cast<const std::uint8_t*>(message);
         if (m_x11->IsIndicatorChange(bytes[0], bytes[1]))
             Refresh();
     }
+#else
+    Q_UNUSED(eventType);
+    Q_UNUSED(message);
+#endif
     return false; // Qt goes on with every event
 }
 
