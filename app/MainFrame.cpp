@@ -8,6 +8,7 @@
 #include "KeyLockPanes.h"
 #include "Desktop.h"
 #include "OptDlg.h"
+#include "RecentFileText.h"
 #include "SheetEdit.h"
 #include "VornyView.h"
 
@@ -19,6 +20,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
+#include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
@@ -78,7 +80,8 @@ CMainFrame::~CMainFrame() = default;
 
 void CMainFrame::CreateToolBar()
 {
-    m_toolBar = new QToolBar(this);
+    // The title names the bar where Qt lists it (a floating bar's caption, the bars' menu).
+    m_toolBar = new QToolBar(QStringLiteral("ﾂｰﾙ ﾊﾞｰ"), this);
     m_toolBar->setObjectName(QStringLiteral("toolbar-59392"));
     m_toolBar->setIconSize(QSize(kToolbarIconSize, kToolbarIconSize));
     m_toolBar->setMovable(true);
@@ -226,9 +229,13 @@ void CMainFrame::SetRecentFiles(const QStringList& paths)
     const int shown = static_cast<int>(
         std::min<qsizetype>(paths.size(), ID_FILE_MRU_LAST - ID_FILE_MRU_FILE1 + 1));
     for (int i = 0; i < shown; ++i) {
+        // The menu shows a shortened path, so that a deep folder does not widen it to the screen;
+        // the status bar shows the whole path while the entry is highlighted.
+        const QString path = QDir::toNativeSeparators(paths[i]);
         const QString text = QStringLiteral("&%1 %2").arg(i + 1).arg(
-            QDir::toNativeSeparators(paths[i]).replace(QLatin1Char('&'), QStringLiteral("&&")));
+            AbbreviatePath(path).replace(QLatin1Char('&'), QStringLiteral("&&")));
         auto* action = new QAction(text, this);
+        action->setStatusTip(path);
         const int id = ID_FILE_MRU_FILE1 + i;
         connect(action, &QAction::triggered, this, [this, id] { RouteCommand(id); });
         m_menu.fileMenu->insertAction(m_menu.beforeExit, action);
@@ -236,6 +243,16 @@ void CMainFrame::SetRecentFiles(const QStringList& paths)
     }
     // The placeholder entry stands, greyed, only while the list is empty.
     m_menu.recentPlaceholder->setVisible(m_recentActions.isEmpty());
+}
+
+QMenu* CMainFrame::createPopupMenu()
+{
+    // Qt's own menu lists toolbars alone, under their titles; this one reads as the 表示 menu.
+    auto* menu = new QMenu(this);
+    menu->addAction(Action(ID_VIEW_TOOLBAR));
+    menu->addAction(Action(ID_VIEW_STATUS_BAR));
+    UpdateCheckMarks();
+    return menu;
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

@@ -63,6 +63,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The menu of a right click on the menu bar or the toolbar: the two bar toggles of the 表示
+    // menu, with their check marks.
+    QMenu* createPopupMenu() override;
 
 private:
     void CreateToolBar();

@@ -3,6 +3,7 @@
 #include "Cp932QString.h"
 #include "FileIo.h"
 #include "ISettingsStore.h"
+#include "RecentFileText.h"
 #include "SettingsWriteFailure.h"
 
 #include <string>
@@ -30,7 +31,7 @@ void CRecentFileList::ReadList()
     for (std::size_t i = 0; i < m_size; ++i) {
         const std::string value = m_store.GetString(kSection, EntryName(i), "");
         if (!value.empty())
-            m_entries.push_back(QStringFromCp932(value));
+            m_entries.push_back(RecentFileFromStore(value));
     }
     Changed();
 }
@@ -40,7 +41,7 @@ bool CRecentFileList::WriteList() const
     std::vector<std::string> names, texts;
     for (std::size_t i = 0; i < m_size; ++i) {
         names.push_back(EntryName(i));
-        texts.push_back(i < m_entries.size() ? QStringToCp932(m_entries[i]) : "");
+        texts.push_back(i < m_entries.size() ? RecentFileToStore(m_entries[i]) : "");
     }
     std::vector<SettingsValue> values;
     for (std::size_t i = 0; i < m_size; ++i)
@@ -60,7 +61,7 @@ void CRecentFileList::SaveList()
 
 void CRecentFileList::Add(const QString& path)
 {
-    if (path.isEmpty() || m_size == 0 || !SurvivesCp932(path))
+    if (path.isEmpty() || m_size == 0 || RecentFileFromStore(RecentFileToStore(path)) != path)
         return;
     std::vector<QString> entries{path};
     for (const QString& entry : m_entries) {

@@ -26,8 +26,9 @@ public:
     bool WriteList() const;
 
     // Puts `path` at the front; an entry naming the same file (SameFilePath) is moved there,
-    // and the last one drops out of a full list. A path the store cannot hold (characters code
-    // page 932 lacks) is not added.
+    // and the last one drops out of a full list. Every path is kept without loss, those with
+    // characters code page 932 lacks as file URLs (RecentFileText.h); one that even a URL would
+    // change (a lone surrogate) is not added.
     void Add(const QString& path);
     void Remove(std::size_t index); // an index past the end is ignored
 

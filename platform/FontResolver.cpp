@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 
 namespace {
 
@@ -132,6 +133,29 @@ QFont FontFromLogFont(const LogFont& logFont)
         font.setPixelSize(ClampPixelSize(-static_cast<std::int64_t>(logFont.height)));
     else if (logFont.height > 0)
         font.setPixelSize(PixelSizeForCell(font, std::min(logFont.height, kMaxPixelSize * 4)));
+    return font;
+}
+
+QFont WithNearestStyleName(QFont font)
+{
+    const QString family = font.family();
+    const bool italic = font.italic();
+    const int weight = font.weight();
+    QString nearest;
+    int nearestDistance = 0;
+    for (const QString& style : QFontDatabase::styles(family)) {
+        // Another slant is farther than any other weight. An oblique face is slanted too, though
+        // QFontDatabase::italic() says no to it.
+        const bool slanted = QFontDatabase::font(family, style, 12).style() != QFont::StyleNormal;
+        const int distance = (slanted != italic ? 10000 : 0) +
+                             std::abs(QFontDatabase::weight(family, style) - weight);
+        if (nearest.isEmpty() || distance < nearestDistance) {
+            nearest = style;
+            nearestDistance = distance;
+        }
+    }
+    if (!nearest.isEmpty())
+        font.setStyleName(nearest);
     return font;
 }
 

@@ -28,6 +28,12 @@ QString ResolveFontFamily(std::string_view faceName);
 // hold stays as it is. Sizes are kept to 1..1024 pixels.
 QFont FontFromLogFont(const LogFont& logFont);
 
+// `font` with the style name of its family's installed face that is nearest to its slant and
+// weight ("Bold" for weight 700 upright), so that a font dialog opened on it preselects that face:
+// without one, the dialog picks a face by a name of its own ("Normal") and, failing to find it,
+// takes the first its family lists ("Oblique"). A family with no faces listed is left alone.
+QFont WithNearestStyleName(QFont font);
+
 // `font` (as a font dialog gives it) as a logical font: a negative character height in pixels for
 // its point size at `dpi` dots per inch (the primary screen's when 0), its weight, style and
 // family name.

@@ -1,7 +1,9 @@
 #include "MessageBox.h"
 
 #include <QAbstractButton>
+#include <QGuiApplication>
 #include <QMessageBox>
+#include <QScreen>
 
 #include <vector>
 
@@ -52,6 +54,29 @@ EMessageResult ClosedAnswer(EMessageButtons buttons)
     return EMessageResult::Cancel;
 }
 
+// A box without a parent window (one shown at start-up, before the main window) in the middle of
+// the screen. Qt places such a box before it has its final size, or leaves it to the window
+// manager, which may put it in a corner.
+class CCentredMessageBox : public QMessageBox
+{
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        QMessageBox::showEvent(event); // gives the box its size
+        if (parentWidget())
+            return;
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        if (!screen)
+            return;
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+};
+
 } // namespace
 
 QString MessageBoxCaption()
@@ -69,8 +94,8 @@ EMessageResult DefaultAnswer(EMessageButtons buttons)
 EMessageResult RunMessageBox(const MessageBoxRequest& request)
 {
     const EMessageButtons buttons = request.buttons;
-    QMessageBox box(BoxIcon(request.icon), request.caption, request.text, QMessageBox::NoButton,
-                    request.parent);
+    CCentredMessageBox box(BoxIcon(request.icon), request.caption, request.text,
+                           QMessageBox::NoButton, request.parent);
     box.setTextFormat(Qt::PlainText);
     const std::vector<BoxButton> boxButtons = BoxButtons(buttons);
     for (const BoxButton& b : boxButtons) {

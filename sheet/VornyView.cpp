@@ -172,7 +172,8 @@ void CVornyView::OnViewComma()
 
 void CVornyView::ApplyFont()
 {
-    m_font = FontFromLogFont(ToLogFont(ReadSheetFont(m_store)));
+    m_fontSettings = ReadSheetFont(m_store);
+    m_font = FontFromLogFont(ToLogFont(m_fontSettings));
     m_edit->setFont(m_font);
 }
 
@@ -185,19 +186,29 @@ void CVornyView::ApplyTabStops()
 
 void CVornyView::OnViewFont()
 {
-    QFont shown = m_font;
+    QFont shownFont = m_font;
+    SheetFontSettings shownSettings = m_fontSettings;
     for (;;) {
-        bool ok = false;
-        const QFont chosen = QFontDialog::getFont(&ok, shown, this);
-        if (!ok)
+        QFontDialog dialog(WithNearestStyleName(shownFont), this);
+        const QFont offered = dialog.currentFont();
+        if (dialog.exec() != QDialog::Accepted)
             break;
-        if (!WriteSheetFont(m_store, ToStoredFont(LogFontFromFont(chosen)))) {
+        // OK on the font as it was offered keeps it, and its stored values, whole: the dialog
+        // shows sizes in points, faces that are installed and weights their family has a face for,
+        // so its answer for the same font may differ from what the store holds.
+        const bool unchanged = dialog.selectedFont() == offered;
+        const QFont chosen = unchanged ? shownFont : dialog.selectedFont();
+        const SheetFontSettings settings =
+            unchanged ? shownSettings : ToStoredFont(LogFontFromFont(chosen));
+        if (!WriteSheetFont(m_store, settings)) {
             // The dialog comes back with the choice, to try again or to cancel.
             ReportSettingsWriteFailure(m_desktop, window(), m_store);
-            shown = chosen;
+            shownFont = chosen;
+            shownSettings = settings;
             continue;
         }
         m_font = chosen;
+        m_fontSettings = settings;
         m_edit->setFont(m_font);
         ApplyTabStops(); // the document has this one view, which now shows the font
         break;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DisplaySettings.h"
 #include "ISettingsStore.h"
 
 #include <QFont>
@@ -93,5 +94,6 @@ private:
     double m_dMemory = 0;
     bool m_bComma;
     QFont m_font;
+    SheetFontSettings m_fontSettings; // the stored values m_font stands for
     int m_nTabNo = 8;
 };

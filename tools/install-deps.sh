@@ -14,6 +14,7 @@ set -euo pipefail
 run=(
   cmake g++ make pkg-config       # toolchain
   qt6-base-dev libgl-dev          # the window (Qt 6 Widgets)
+  libx11-dev                      # the keyboard's lock indicators on an X display (XKB)
   fonts-ipafont-gothic            # Japanese fixed and proportional fonts (IPAGothic, IPAPGothic)
   qt6-translations-l10n           # Japanese texts of Qt's own buttons and file dialogs
   libchm-dev                      # reading the compiled help file
@@ -25,6 +26,7 @@ test=(
   libbenchmark-dev                # the benchmarks, built with everything else
   clang libclang-rt-14-dev        # libFuzzer and the sanitizer runtimes for the fuzz targets
   locales                         # a comma-decimal locale for the locale-independence test run
+  xvfb                            # an X server of their own for the tests that need X11
   git clang-format                # the format check over the files git knows
   appstream desktop-file-utils    # appstreamcli and desktop-file-validate check the desktop files
 )

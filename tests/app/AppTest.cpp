@@ -14,10 +14,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -297,6 +299,26 @@ TEST_F(AppTest, MenuBarToolbarAndStatusBar)
     EXPECT_TRUE(frame.ToolBar()->isVisible());
     EXPECT_TRUE(frame.Action(ID_VIEW_TOOLBAR)->isChecked());
 
+    // A right click on either bar offers the two bar toggles of the 表示 menu, ticked while shown.
+    frame.show();
+    frame.RouteCommand(ID_VIEW_STATUS_BAR);
+    for (QWidget* bar :
+         {static_cast<QWidget*>(frame.ToolBar()), static_cast<QWidget*>(frame.menuBar())}) {
+        const QPoint at = bar->mapTo(&frame, bar->rect().bottomRight() - QPoint(2, 2));
+        QContextMenuEvent click(QContextMenuEvent::Mouse, at, frame.mapToGlobal(at));
+        QApplication::sendEvent(&frame, &click);
+        auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(popup, nullptr);
+        QStringList entries;
+        for (QAction* action : popup->actions())
+            entries << action->text() + (action->isChecked() ? QStringLiteral(" *") : QString());
+        EXPECT_EQ(entries, QStringList({QString::fromUtf8("ﾂｰﾙ ﾊﾞｰ(&T) *"),
+                                        QString::fromUtf8("ｽﾃｰﾀｽ ﾊﾞｰ(&S)")}));
+        popup->close();
+    }
+    frame.RouteCommand(ID_VIEW_STATUS_BAR);
+    EXPECT_EQ(frame.ToolBar()->windowTitle(), QString::fromUtf8("ﾂｰﾙ ﾊﾞｰ"));
+
     // The whole form is visible: the window fits it.
     EXPECT_EQ(app->View().size(), app->View().FormSize());
     EXPECT_TRUE(frame.rect().contains(app->View().geometry()));
@@ -313,6 +335,31 @@ TEST_F(AppTest, OpenedFilesGoOnTheRecentList)
     EXPECT_TRUE(app->MainFrame().RecentFileActions().front()->text().endsWith("a.txt"));
     EXPECT_FALSE(app->MainFrame().RecentPlaceholder()->isVisible());
     EXPECT_EQ(Sheet().GetText(), "5");
+}
+
+// A deep path with characters code page 932 lacks is listed, shortened in the menu and whole in
+// the status bar.
+TEST_F(AppTest, ADeepPathWithAnyCharactersIsARecentFile)
+{
+    const QString folder =
+        home.path() + QString::fromUtf8("/José/문서/Unterlagen/Rechnungen/sheets");
+    const QString sheet = folder + QString::fromUtf8("/計算.txt");
+    WriteFile(sheet, "5");
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(app->Document().OpenDocumentFile(sheet), CVornyDoc::EOpenResult::Opened);
+    CMainFrame& frame = app->MainFrame();
+    ASSERT_FALSE(frame.RecentFileActions().empty());
+    QAction* entry = frame.RecentFileActions().front();
+    EXPECT_TRUE(entry->text().startsWith(QStringLiteral("&1 /")));
+    EXPECT_TRUE(entry->text().endsWith(QString::fromUtf8("/…/sheets/計算.txt")))
+        << entry->text().toStdString();
+    EXPECT_EQ(entry->statusTip(), sheet);
+    QMenu* fileMenu = frame.menuBar()->actions().front()->menu();
+    EXPECT_LT(fileMenu->sizeHint().width(), fileMenu->fontMetrics().horizontalAdvance(sheet));
+    fileMenu->popup(frame.mapToGlobal(QPoint(0, 0)));
+    EXPECT_TRUE(fileMenu->grab().save(
+        QDir(QCoreApplication::applicationDirPath()).filePath("recent-files.png")));
+    fileMenu->close();
 }
 
 // A help file that is there but damaged (the LZX version after "LZXC", the byte at 0x2235 in

@@ -7,6 +7,7 @@
 #include "MemorySettingsStore.h"
 #include "TestDesktop.h"
 #include "RecentFileList.h"
+#include "RecentFileText.h"
 
 #include <gtest/gtest.h>
 
@@ -601,27 +602,73 @@ TEST_F(Document, ARecentFileThatFailsToOpenLeavesTheList)
     EXPECT_EQ(m_recent.Entries().size(), 2u);
 }
 
-TEST(RecentFileList, SkipsWhatTheStoreCannotHold)
+// Paths the code page can write are stored as its text; any other as its file URL. Both read
+// back as they were.
+TEST(RecentFileList, KeepsEveryPathWithoutLoss)
 {
+    struct Row
+    {
+        QString path;
+        std::string stored;
+    };
+    const Row rows[] = {
+        {QStringLiteral("/tmp/表.txt"), Utf8ToCp932("/tmp/表.txt")},
+        {QStringLiteral("/home/josé/a.txt"), "file:///home/jos%C3%A9/a.txt"},
+        {QStringLiteral("/home/한/b.txt"), "file:///home/%ED%95%9C/b.txt"},
+        {QStringLiteral("/tmp/emoji-\U0001F600 100%#?.txt"),
+         "file:///tmp/emoji-%F0%9F%98%80%20100%25%23%3F.txt"},
+        {QStringLiteral("file:x"), "file:file:x"}, // no full path, but the scheme is the marker
+    };
     CMemorySettingsStore store;
     CTestDesktop boxes;
-    CRecentFileList list(store, boxes);
-    list.Add(QStringLiteral("/tmp/表.txt"));
-    list.Add(QStringLiteral("/tmp/emoji-\U0001F600.txt")); // no such character in code page 932
+    CRecentFileList list(store, boxes, std::size(rows));
+    for (const Row& row : rows)
+        list.Add(row.path);
     list.Add(QString());
-    EXPECT_EQ(list.Entries(), std::vector<QString>{QStringLiteral("/tmp/表.txt")});
+    list.Add(QString(QChar(0xD800))); // a lone surrogate: no URL holds it
+    ASSERT_EQ(list.Entries().size(), std::size(rows));
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const Row& row = rows[std::size(rows) - 1 - i]; // most recent first
+        EXPECT_EQ(list.Entries()[i], row.path);
+        EXPECT_EQ(store.Value("Recent File List", "File" + std::to_string(i + 1)), row.stored);
+    }
+    CRecentFileList reread(store, boxes, std::size(rows));
+    reread.ReadList();
+    EXPECT_EQ(reread.Entries(), list.Entries());
 
     store.Put("Recent File List", "File1", "");
     store.Put("Recent File List", "File2", Utf8ToCp932("/a/計算.txt"));
     store.Put("Recent File List", "File5", "/not/read");
+    CRecentFileList four(store, boxes);
     int changes = 0;
-    list.SetChangeHandler([&changes] { ++changes; });
-    list.ReadList();
-    EXPECT_EQ(list.Entries(), std::vector<QString>{QStringLiteral("/a/計算.txt")});
-    list.Remove(5);
-    list.Remove(0);
-    EXPECT_TRUE(list.Entries().empty());
+    four.SetChangeHandler([&changes] { ++changes; });
+    four.ReadList();
+    EXPECT_EQ(four.Entries(),
+              (std::vector<QString>{QStringLiteral("/a/計算.txt"), rows[2].path, rows[1].path}));
+    four.Remove(5);
+    four.Remove(0);
+    EXPECT_EQ(four.Entries().size(), 2u);
     EXPECT_EQ(changes, 2);
+}
+
+// The menu's form of a path: whole when short; else the first folder, "…" and as many of the last
+// folders as fit in 30 columns (two for a full-width character), or the name alone.
+TEST(RecentFileList, MenuTextsKeepTheNameAndCutFoldersFromTheMiddle)
+{
+    const std::pair<QString, QString> rows[] = {
+        {QStringLiteral("/home/taro/a.txt"), QStringLiteral("/home/taro/a.txt")},
+        {QStringLiteral("/home/taro/documents/sheets/計算.txt"),
+         QStringLiteral("/home/…/sheets/計算.txt")},
+        {QStringLiteral("/home/taro/a/b/c/d/e/f/g/h/i/j/k/l/m.txt"),
+         QStringLiteral("/home/…/e/f/g/h/i/j/k/l/m.txt")},
+        {QStringLiteral("/home/abcdefghijklmnopqrstuvwxyz.txt"),
+         QStringLiteral("abcdefghijklmnopqrstuvwxyz.txt")},
+        {QStringLiteral("/verylongfirstfolder1234567/x/abcdefghijkl.txt"),
+         QStringLiteral("abcdefghijkl.txt")},
+        {QStringLiteral("/home/taro/") + QString(40, u'a'), QString(40, u'a')},
+    };
+    for (const auto& [path, shown] : rows)
+        EXPECT_EQ(AbbreviatePath(path).toStdString(), shown.toStdString());
 }
 
 // The list is written at every open: of a row of failed writes only the first shows a box.

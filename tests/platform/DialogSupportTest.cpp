@@ -15,10 +15,12 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTimer>
 #include <QWidget>
@@ -365,6 +367,26 @@ TEST(MessageBox, TheRealBoxShowsTheCaptionIconAndButtons)
                              EMessageButtons::OkCancel),
               EMessageResult::Cancel);
     EXPECT_EQ(icon, QMessageBox::Information);
+}
+
+// A box with no window to stand over, as at start-up, stands in the middle of the screen (also
+// run on an X server, where Qt places it before it has its size).
+TEST(MessageBox, ABoxWithoutParentIsCentredOnTheScreen)
+{
+    QRect shownAt;
+    QTimer::singleShot(10, [&shownAt] {
+        QMessageBox* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        shownAt = box->frameGeometry();
+        box->accept();
+    });
+    CDesktop desktop;
+    ShowMessageBox(desktop, nullptr,
+                   QStringLiteral("設定を書き込めません。設定ファイルの場所を確かめてください。"));
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    ASSERT_FALSE(shownAt.isEmpty());
+    EXPECT_LE((shownAt.center() - screen.center()).manhattanLength(), 2)
+        << shownAt.x() << "," << shownAt.y() << " " << shownAt.width() << "x" << shownAt.height();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -392,6 +392,66 @@ TEST_F(ViewTest, FontDialogStoresTheChosenFont)
     EXPECT_EQ(store.WriteCount(), writes);
 }
 
+// The font dialog opens on the face the stored font is drawn with, and OK without a change stores
+// the same five values and keeps the sheet's font, though the dialog cannot show all of them (a
+// bold of a family without a bold face, a cell height, a face that is not installed).
+TEST_F(ViewTest, FontDialogOpensOnTheStoredFontAndOkKeepsIt)
+{
+    struct Row
+    {
+        const char* face; // UTF-8
+        const char* size;
+        const char* weight;
+        const char* italic;
+        const char* underline;
+        const char* family; // that draws it, which the dialog shows
+        const char* style;  // the face the dialog preselects
+    };
+    const Row rows[] = {
+        {"DejaVu Sans Mono", "-17", "700", "0", "0", "DejaVu Sans Mono", "Bold"},
+        {"DejaVu Sans Mono", "-17", "400", "0", "0", "DejaVu Sans Mono", "Book"},
+        {"DejaVu Sans Mono", "-20", "400", "1", "1", "DejaVu Sans Mono", "Oblique"},
+        {"DejaVu Sans Mono", "16", "700", "1", "0", "DejaVu Sans Mono", "Bold Oblique"},
+        {"IPAGothic", "-17", "700", "0", "0", "IPAGothic", "Regular"},
+        {"FIXEDSYS", "16", "400", "0", "0", "IPAGothic", "Regular"},
+    };
+    for (const Row& row : rows) {
+        const std::string face = Sjis(row.face);
+        SCOPED_TRACE(face + " " + row.size + " " + row.weight + " " + row.italic);
+        if (!QFontDatabase::hasFamily(QString::fromUtf8(row.family))) {
+            ADD_FAILURE() << "not installed: " << row.family;
+            continue;
+        }
+        const std::vector<std::pair<const char*, const char*>> values = {
+            {"FaceName", face.c_str()},
+            {"Size", row.size},
+            {"Weight", row.weight},
+            {"Italic", row.italic},
+            {"Underline", row.underline}};
+        for (const auto& [name, value] : values)
+            store.Put("Font", name, value);
+        view->ApplyFont(); // as every start, New and Open build it
+        const QFont before = Sheet().font();
+
+        QString family, style;
+        OnNextDialog([&](QDialog& dialog) {
+            const QFont offered = dynamic_cast<QFontDialog&>(dialog).currentFont();
+            family = offered.family();
+            style = offered.styleName();
+            dialog.grab().save(
+                QDir(QCoreApplication::applicationDirPath())
+                    .filePath("font-dialog-" + QString(style).replace(u' ', u'-') + ".png"));
+            dialog.accept();
+        });
+        view->OnCommand(ID_VIEW_FONT);
+        EXPECT_EQ(family.toStdString(), row.family);
+        EXPECT_EQ(style.toStdString(), row.style);
+        for (const auto& [name, value] : values)
+            EXPECT_EQ(store.Value("Font", name), value) << name;
+        EXPECT_EQ(Sheet().font(), before);
+    }
+}
+
 TEST_F(ViewTest, DefaultFontIsAFixedPitchJapaneseFont)
 {
     const QFontMetricsF metrics(Sheet().font());
@@ -530,6 +590,48 @@ TEST_F(ViewTest, InitialUpdateOfAnOrdinaryFileLeavesTheCaretAtTheStart)
     EXPECT_EQ(Sheet().GetSelection().start, 0u);
     EXPECT_FALSE(document.modified);
     view->SetDocument(nullptr);
+}
+
+// A key or a template marks the document modified only when the sheet's text changes: an empty
+// template at the caret, or a text put over the same selected text, leaves it unmodified.
+TEST_F(ViewTest, OnlyAnInsertionThatChangesTheTextMarksTheDocument)
+{
+    struct Row
+    {
+        const char* name;
+        const char* sheet;
+        std::size_t start, end; // the selection before the key
+        int key;                // a keypad key, or P1 with `content`
+        const char* content;
+        bool modified;
+        const char* after;
+    };
+    const Row rows[] = {
+        {"empty template at the caret", "12", 1, 1, ID_KEY_P1, "", false, "12"},
+        {"empty template over a selection", "123", 1, 2, ID_KEY_P1, "", true, "13"},
+        {"digit over the same digit", "151", 1, 2, ID_KEY_0 + 5, "", false, "151"},
+        {"template over the same lines", "1\r\n2\r\n3", 0, 4, ID_KEY_P1, "1\r\n2", false,
+         "1\r\n2\r\n3"},
+        {"template over other lines", "1\r\n2\r\n3", 0, 4, ID_KEY_P1, "1\r\n4", true,
+         "1\r\n4\r\n3"},
+        {"template longer than the selection", "1\r\n2", 0, 1, ID_KEY_P1, "1\r\n2", true,
+         "1\r\n2\r\n2"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        store.Put("PButton", "1", row.content);
+        CFakeDocument document;
+        view->SetDocument(&document);
+        Sheet().SetText(row.sheet);
+        Sheet().SetSelection(row.start, row.end);
+        Click(row.key);
+        EXPECT_EQ(document.modified, row.modified);
+        EXPECT_EQ(Sheet().GetText(), row.after);
+        if (!row.modified) {
+            EXPECT_EQ(Sheet().GetSelection().start, row.end); // the caret after the selection
+        }
+        view->SetDocument(nullptr);
+    }
 }
 
 // The form as the user sees it, saved for a look when BRUNOVELT_GRAB_DIR asks for it.
