@@ -57,11 +57,6 @@ std::optional<int> ParseInt(QStringView text)
     return static_cast<int>(negative ? -value : value);
 }
 
-QString FromCp932(std::string_view bytes)
-{
-    return QStringFromCp932(bytes);
-}
-
 // One value to write, as QSettings takes it.
 struct SChange
 {
@@ -76,7 +71,7 @@ struct SChange
 // "General".
 std::optional<SChange> ChangeOf(const SettingsValue& value)
 {
-    SChange change{FromCp932(value.section), FromCp932(value.name), {}, {}};
+    SChange change{QStringFromCp932(value.section), QStringFromCp932(value.name), {}, {}};
     if (change.name.isEmpty() || change.section.contains(u'/') || change.name.contains(u'/'))
         return std::nullopt;
     if (change.section.compare(QLatin1StringView("general"), Qt::CaseInsensitive) == 0 &&
@@ -86,7 +81,7 @@ std::optional<SChange> ChangeOf(const SettingsValue& value)
     if (const int* number = std::get_if<int>(&value.value))
         change.text = QString::number(*number);
     else
-        change.text = FromCp932(std::get<std::string_view>(value.value));
+        change.text = QStringFromCp932(std::get<std::string_view>(value.value));
     return change;
 }
 
@@ -200,7 +195,7 @@ std::optional<QString> CSettingsStore::ReadText(std::string_view section,
             CSettingsStoreText(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
         m_readBytes = std::move(bytes);
     }
-    return m_readText.Value(FromCp932(section), FromCp932(name));
+    return m_readText.Value(QStringFromCp932(section), QStringFromCp932(name));
 }
 
 int CSettingsStore::GetInt(std::string_view section, std::string_view name, int defaultValue) const

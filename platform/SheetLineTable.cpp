@@ -1,5 +1,6 @@
 #include "SheetLineTable.h"
 
+#include "Cp932ByteClass.h"
 #include "Cp932Codec.h"
 
 #include <algorithm>
@@ -8,19 +9,6 @@
 #include <string>
 
 namespace {
-
-constexpr bool IsLeadByte(unsigned char b)
-{
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-constexpr bool IsHighSurrogate(char16_t u)
-{
-    return u >= 0xD800 && u <= 0xDBFF;
-}
-constexpr bool IsLowSurrogate(char16_t u)
-{
-    return u >= 0xDC00 && u <= 0xDFFF;
-}
 
 // One bit for each BMP code unit that encodes to two bytes. Built from the codec itself, in one
 // pass over every unit outside the surrogates: a two-byte code always begins with a lead byte,
@@ -42,7 +30,7 @@ public:
             if (at >= bytes.size())
                 break;
             const bool stray = u >= 0xF700 && u <= 0xF7FF;
-            const bool two = !stray && IsLeadByte(static_cast<unsigned char>(bytes[at]));
+            const bool two = !stray && cp932::IsLeadByte(static_cast<unsigned char>(bytes[at]));
             if (two)
                 m_bits[u >> 6] |= std::uint64_t{1} << (u & 63u);
             at += two ? 2 : 1;
@@ -73,8 +61,8 @@ CharStep StepAt(std::u16string_view text, std::size_t i)
     const char16_t u = text[i];
     if (u < 0x80)
         return {1, 1};
-    if (IsHighSurrogate(u))
-        return {(i + 1 < text.size() && IsLowSurrogate(text[i + 1])) ? 2u : 1u, 1};
+    if (cp932::IsHighSurrogate(u))
+        return {(i + 1 < text.size() && cp932::IsLowSurrogate(text[i + 1])) ? 2u : 1u, 1};
     return {1, TwoByteUnits().Has(u) ? 2u : 1u};
 }
 

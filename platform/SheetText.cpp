@@ -1,6 +1,7 @@
 #include "SheetText.h"
 
 #include "Cp932Codec.h"
+#include "Cp932QString.h"
 
 #include <algorithm>
 #include <utility>
@@ -78,7 +79,7 @@ QString CanonicalLine(const QString& text)
 
 std::string ForeignToBytes(QStringView text)
 {
-    const std::string raw = Utf16ToCp932(Units(text));
+    const std::string raw = QStringToCp932(text);
     std::string bytes;
     bytes.reserve(raw.size());
     for (std::size_t i = 0; i < raw.size(); ++i) {

@@ -15,6 +15,7 @@
 
 #include "CalcFunction.h"
 #include "Cp932Codec.h"
+#include "Cp932QString.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,11 +51,6 @@ struct Failure
 [[noreturn]] void Fail(const QString& message)
 {
     throw Failure{message};
-}
-
-QString FromCp932(const std::string& bytes)
-{
-    return QString::fromStdString(Cp932ToUtf8(bytes));
 }
 
 QString Escape(const QString& text)
@@ -146,13 +142,13 @@ QString Syntax(const CCalcFunction& function, const FunctionNotes& notes)
 {
     if (!notes.syntax.isEmpty())
         return notes.syntax;
-    const QString name = FromCp932(function.m_strName);
+    const QString name = QStringFromCp932(function.m_strName);
     if (function.m_nArgs == 0)
         return name;
     if (function.m_strParams.empty())
         Fail(QStringLiteral("%1 takes arguments but names none: give its syntax in the notes")
                  .arg(name));
-    return name + QLatin1Char('(') + FromCp932(function.m_strParams) + QLatin1Char(')');
+    return name + QLatin1Char('(') + QStringFromCp932(function.m_strParams) + QLatin1Char(')');
 }
 
 QString Examples(const QString& examples)
@@ -176,7 +172,7 @@ QStringList Groups(const CCalcFunctionArray& catalogue)
 {
     QStringList groups;
     for (int i = 0; i < catalogue.GetSize(); ++i) {
-        const QString group = FromCp932(catalogue.GetAt(i).m_strGroup);
+        const QString group = QStringFromCp932(catalogue.GetAt(i).m_strGroup);
         if (!groups.contains(group))
             groups << group;
     }
@@ -187,7 +183,7 @@ void CheckNotes(const CCalcFunctionArray& catalogue, const Notes& notes)
 {
     std::set<QString> names;
     for (int i = 0; i < catalogue.GetSize(); ++i) {
-        const QString name = FromCp932(catalogue.GetAt(i).m_strName);
+        const QString name = QStringFromCp932(catalogue.GetAt(i).m_strName);
         names.insert(name);
         if (!notes.functions.contains(name))
             Fail(QStringLiteral("functions.tsv has no row for %1").arg(name));
@@ -221,12 +217,12 @@ QString FunctionPage(const QString& page, const CCalcFunctionArray& catalogue, c
             details += QStringLiteral("<p>%1</p>\n").arg(groupNotes.intro);
         for (int i = 0; i < catalogue.GetSize(); ++i) {
             const CCalcFunction& function = catalogue.GetAt(i);
-            if (FromCp932(function.m_strGroup) != group)
+            if (QStringFromCp932(function.m_strGroup) != group)
                 continue;
-            const QString name = FromCp932(function.m_strName);
+            const QString name = QStringFromCp932(function.m_strName);
             const FunctionNotes& functionNotes = notes.functions.at(name);
             const QString syntax = Escape(Syntax(function, functionNotes));
-            const QString comment = Escape(FromCp932(function.m_strComment));
+            const QString comment = Escape(QStringFromCp932(function.m_strComment));
             summary += QStringLiteral("<tr><td><a href=\"#%1\">%1</a></td><td><code>%2</code>"
                                       "</td><td>%3</td></tr>\n")
                            .arg(name, syntax, comment);
@@ -339,7 +335,7 @@ void Run(const QString& templatePath, const QString& notesPath, const QString& k
     std::vector<Keyword> keywords;
     std::map<QString, std::size_t> byName;
     for (int i = 0; i < catalogue.GetSize(); ++i) {
-        const QString name = FromCp932(catalogue.GetAt(i).m_strName);
+        const QString name = QStringFromCp932(catalogue.GetAt(i).m_strName);
         byName[name] = keywords.size();
         keywords.push_back({name, QString(), {kFunctionPage + QLatin1Char('#') + name}});
     }

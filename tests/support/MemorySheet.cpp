@@ -1,5 +1,6 @@
 #include "MemorySheet.h"
 
+#include "Cp932ByteClass.h"
 #include "Cp932Codec.h"
 
 #include <algorithm>
@@ -7,16 +8,11 @@
 
 namespace {
 
-constexpr bool IsLeadByte(unsigned char b)
-{
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
 // The length of the character at text[at], at < text.size(): two bytes for a lead byte that the
 // next byte completes into a mapped code, as the codec reads it.
 std::size_t CharLength(const std::string& text, std::size_t at)
 {
-    if (!IsLeadByte(static_cast<unsigned char>(text[at])) || at + 1 >= text.size())
+    if (!cp932::IsLeadByte(static_cast<unsigned char>(text[at])) || at + 1 >= text.size())
         return 1;
     return Cp932ToUtf16(std::string_view(text).substr(at, 2)).size() == 1 ? 2 : 1;
 }
