@@ -103,6 +103,8 @@ void CMainFrame::CreateStatusBar()
     // The message pane shows "ﾚﾃﾞｨ" while no prompt is shown: the status bar hides it for the
     // prompt of the menu item or button under the pointer.
     m_readyPane = new QLabel(QStringLiteral("ﾚﾃﾞｨ"), statusBar());
+    // A long function hint is cut at the pane's edge rather than widening the window.
+    m_readyPane->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->addWidget(m_readyPane, 1);
     m_memoryPane = new QLabel(QStringLiteral("M"), statusBar());
     m_memoryPane->setAlignment(Qt::AlignCenter);
@@ -124,6 +126,7 @@ void CMainFrame::ShowMemory(double memory)
 void CMainFrame::ShowFunctionHint(const QString& hint)
 {
     m_readyPane->setText(hint.isEmpty() ? QStringLiteral("ﾚﾃﾞｨ") : hint);
+    m_readyPane->setToolTip(hint); // the whole description, where the pane cuts it
 }
 
 void CMainFrame::SetView(CVornyView* view)

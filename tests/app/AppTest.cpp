@@ -417,15 +417,15 @@ TEST_F(AppTest, StatusBarShowsTheMemoryAndTheFunctionAtTheCaret)
     EXPECT_FALSE(frame.MemoryPane()->isHidden());
     EXPECT_EQ(frame.MemoryPane()->text(), QStringLiteral("M"));
     EXPECT_EQ(frame.MemoryPane()->toolTip(), QStringLiteral("メモリー：7"));
-    app->View().OnKeypad(ID_KEY_MMINUS);
-    EXPECT_TRUE(frame.MemoryPane()->isHidden());
 
     Type(QStringLiteral("ＲＯＵＮＤ（"));
     EXPECT_TRUE(frame.ReadyPane()->text().startsWith(QStringLiteral("ROUND(値,桁数) ")))
         << frame.ReadyPane()->text().toStdString();
+    GrabWhenAsked(frame, QStringLiteral("main-window-hint.png"));
     Type(QStringLiteral("1,0)"));
     EXPECT_EQ(frame.ReadyPane()->text(), QStringLiteral("ﾚﾃﾞｨ"));
-    GrabWhenAsked(frame, QStringLiteral("main-window-hint.png"));
+    app->View().OnKeypad(ID_KEY_MMINUS);
+    EXPECT_TRUE(frame.MemoryPane()->isHidden());
 }
 
 TEST_F(AppTest, OpenedFilesGoOnTheRecentList)

@@ -279,6 +279,29 @@ TEST_F(OptionsCommand, BrowseThenCancelWritesNothing)
     EXPECT_EQ(store.WriteCount(), 0u);
 }
 
+// The desktop's own chooser has closed by the time it reports "*.txt": a pattern is no choice,
+// so the chooser is shown again until a file or a cancel comes back.
+TEST_F(OptionsCommand, APatternFromTheChooserAsksAgain)
+{
+    std::vector<std::optional<QString>> answers = {QStringLiteral("/tmp/*.txt"),
+                                                   QStringLiteral("/tmp/a?.txt"),
+                                                   QStringLiteral("/tmp/chosen.txt")};
+    std::size_t shown = 0;
+    desktop.fileDialogs = [&](QFileDialog&) { return answers.at(shown++); };
+    QString name;
+    Run([&](COptDlg& dialog) {
+        dialog.BrowseButton()->click();
+        name = dialog.FileEdit()->text();
+        answers = {QStringLiteral("/tmp/*.txt"), std::nullopt};
+        shown = 0;
+        dialog.BrowseButton()->click(); // cancelled after a pattern: the name stays
+        EXPECT_EQ(dialog.FileEdit()->text(), name);
+        dialog.reject();
+    });
+    EXPECT_EQ(name, QStringLiteral("/tmp/chosen.txt"));
+    EXPECT_EQ(shown, 2u);
+}
+
 TEST_F(OptionsCommand, BrowseKeepsWhatWasTypedBeforeIt)
 {
     std::optional<QString> choice;
