@@ -53,6 +53,9 @@ CAboutDlg::CAboutDlg(IDesktop& desktop, QWidget* owner)
     m_ok->setGeometry(units.Rect(67, 70, 66, 14));
     m_ok->setDefault(true);
     m_ok->setFocus();
+    // Tab goes from OK through the links from top to bottom.
+    setTabOrder(m_ok, &m_linkMail);
+    setTabOrder(&m_linkMail, &m_linkHome);
     connect(m_ok, &QPushButton::clicked, this, &CAboutDlg::accept);
 }
 

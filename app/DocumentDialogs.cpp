@@ -12,7 +12,8 @@
 namespace {
 
 // "*.*" means every file on Windows, but only names with a dot in Qt's matching: the filter is
-// shown as it reads, and the dialog's list is made to take every name.
+// shown as it reads, and the list of Qt's own dialog is made to take every name. The desktop's
+// dialog, which has no such list, matches the pattern as the desktop does.
 void MatchEveryName(QFileDialog& dialog)
 {
     const auto apply = [&dialog] {
@@ -25,9 +26,9 @@ void MatchEveryName(QFileDialog& dialog)
 
 QFileDialog* CreateDialog(QWidget* parent, const QString& title)
 {
+    // The desktop's own dialog where the platform offers one (its file chooser or the portal),
+    // Qt's otherwise.
     auto* dialog = new QFileDialog(parent, title);
-    // Qt's own dialog, so that the filter and the list behave the same on every desktop.
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setNameFilter(AllFilesFilter());
     dialog->setDefaultSuffix({});
     MatchEveryName(*dialog);

@@ -6,6 +6,7 @@
 #include "CommandIds.h"
 #include "ShowHelpFile.h"
 #include "KeyLockPanes.h"
+#include "NumberText.h"
 #include "Desktop.h"
 #include "OptDlg.h"
 #include "RecentFileText.h"
@@ -107,8 +108,30 @@ void CMainFrame::CreateStatusBar()
     // The message pane shows "ﾚﾃﾞｨ" while no prompt is shown: the status bar hides it for the
     // prompt of the menu item or button under the pointer.
     m_readyPane = new QLabel(QStringLiteral("ﾚﾃﾞｨ"), statusBar());
+    // A long function hint is cut at the pane's edge rather than widening the window.
+    m_readyPane->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->addWidget(m_readyPane, 1);
+    m_memoryPane = new QLabel(QStringLiteral("M"), statusBar());
+    m_memoryPane->setAlignment(Qt::AlignCenter);
+    m_memoryPane->setAccessibleName(QStringLiteral("メモリー"));
+    statusBar()->addPermanentWidget(m_memoryPane);
+    m_memoryPane->hide();            // the memory starts at 0
     new CKeyLockPanes(*statusBar()); // the status bar owns it
+}
+
+void CMainFrame::ShowMemory(double memory)
+{
+    // NaN is not 0 either: the pane shows whatever the memory holds.
+    const QString value = QString::fromStdString(FormatAnswer(memory));
+    m_memoryPane->setToolTip(QStringLiteral("メモリー：%1").arg(value));
+    m_memoryPane->setAccessibleDescription(m_memoryPane->toolTip());
+    m_memoryPane->setVisible(memory != 0);
+}
+
+void CMainFrame::ShowFunctionHint(const QString& hint)
+{
+    m_readyPane->setText(hint.isEmpty() ? QStringLiteral("ﾚﾃﾞｨ") : hint);
+    m_readyPane->setToolTip(hint); // the whole description, where the pane cuts it
 }
 
 void CMainFrame::SetView(CVornyView* view)
@@ -116,6 +139,9 @@ void CMainFrame::SetView(CVornyView* view)
     m_view = view;
     setCentralWidget(view);
     connect(view, &CVornyView::fitFrameToForm, this, &CMainFrame::FitToForm);
+    connect(view, &CVornyView::memoryChanged, this, &CMainFrame::ShowMemory);
+    connect(view, &CVornyView::functionHintChanged, this, &CMainFrame::ShowFunctionHint);
+    ShowMemory(view->Memory());
     FitToForm();
 }
 
@@ -155,7 +181,10 @@ bool CMainFrame::RouteCommand(int id)
 bool CMainFrame::OnCommand(int id)
 {
     switch (id) {
-    case ID_VIEW_OPTIONS: RunOptionsCommand(m_store, m_desktop, m_defaultLogPath, this); break;
+    case ID_VIEW_OPTIONS:
+        if (RunOptionsCommand(m_store, m_desktop, m_defaultLogPath, this) && m_view)
+            m_view->RefreshTaxKey();
+        break;
     case ID_HELP_KEYWORD:
         // No test for the file first, and no message for a missing one; a file that is there but
         // cannot be read is reported, as the viewer would.

@@ -59,6 +59,7 @@ public:
     QAction* RecentPlaceholder() const { return m_menu.recentPlaceholder; }
     QToolBar* ToolBar() const { return m_toolBar; }
     QLabel* ReadyPane() const { return m_readyPane; }
+    QLabel* MemoryPane() const { return m_memoryPane; }
     const QString& HelpFilePath() const { return m_helpFilePath; }
 
 protected:
@@ -71,6 +72,10 @@ private:
     void CreateToolBar();
     void CreateStatusBar();
     void UpdateCheckMarks();
+    // "M" while the memory holds anything but 0, with the value in its tooltip.
+    void ShowMemory(double memory);
+    // The function the caret is in, or "ﾚﾃﾞｨ" for none.
+    void ShowFunctionHint(const QString& hint);
     // A help file that is there but that the help reader could not read: damaged or no help file.
     void ReportUnreadableHelp(QWidget* owner);
 
@@ -85,4 +90,5 @@ private:
     QList<QAction*> m_recentActions;
     QToolBar* m_toolBar = nullptr;
     QLabel* m_readyPane = nullptr;
+    QLabel* m_memoryPane = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "Cp932QString.h"
 #include "DialogUnits.h"
 #include "ISettingsStore.h"
+#include "Keypad.h"
 #include "LogPath.h"
 #include "Desktop.h"
 #include "SettingsWriteFailure.h"
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 
 #include <string>
 #include <string_view>
@@ -24,25 +26,28 @@ namespace {
 
 const QString kAllFilesFilter = QStringLiteral("全てのﾌｧｲﾙ(*.*)");
 
-// Qt's own chooser, which the options use rather than the desktop's: it is the one whose
-// filters and name box behave as set up here. A name with a wildcard in it, such as the "*.txt"
-// it starts with, is a pattern, not a file to choose: the dialog stays open.
+bool IsPattern(const QString& path)
+{
+    const QString name = QFileInfo(path).fileName();
+    return name.contains(u'*') || name.contains(u'?');
+}
+
+// The log file's chooser: the desktop's own where the platform offers one, Qt's otherwise. A
+// name with a wildcard in it, such as the "*.txt" it starts with, is a pattern, not a file to
+// choose: Qt's dialog stays open. The desktop's dialog has closed itself by the time it reports
+// a choice, so there the caller checks the name and asks again.
 class CLogFileDialog final : public QFileDialog
 {
 public:
-    explicit CLogFileDialog(QWidget* owner) : QFileDialog(owner)
-    {
-        setOption(QFileDialog::DontUseNativeDialog);
-    }
+    explicit CLogFileDialog(QWidget* owner) : QFileDialog(owner) {}
 
     void accept() override
     {
+        // Only Qt's own dialog builds a file model.
+        const bool ownDialog = findChild<QFileSystemModel*>() != nullptr;
         const QStringList files = selectedFiles();
-        if (!files.isEmpty()) {
-            const QString name = QFileInfo(files.first()).fileName();
-            if (name.contains(u'*') || name.contains(u'?'))
-                return;
-        }
+        if (ownDialog && !files.isEmpty() && IsPattern(files.first()))
+            return;
         QFileDialog::accept();
     }
 };
@@ -54,6 +59,7 @@ COptDlg::COptDlg(IDesktop& desktop, QWidget* owner)
       m_autoSave(new QCheckBox(QStringLiteral("計算画面をファイルに自動保存(&A)"), this)),
       m_fileLabel(new QLabel(QStringLiteral("ファイル名(&F):"), this)), m_file(new QLineEdit(this)),
       m_browse(new QPushButton(QStringLiteral("参照(&B)..."), this)),
+      m_taxLabel(new QLabel(QStringLiteral("消費税率(&T):"), this)), m_taxRate(new QSpinBox(this)),
       m_ok(new QPushButton(QStringLiteral("OK"), this)),
       m_cancel(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this)), m_desktop(desktop)
 {
@@ -68,9 +74,16 @@ COptDlg::COptDlg(IDesktop& desktop, QWidget* owner)
     m_fileLabel->setBuddy(m_file);
     m_file->setGeometry(units.Rect(7, 40, 150, 12));
     m_browse->setGeometry(units.Rect(164, 39, 50, 14));
-    m_ok->setGeometry(units.Rect(110, 73, 50, 14));
+    // The rate TAX multiplies by: 5 % when the key was made, 10 % (8 % reduced) today.
+    m_taxLabel->setGeometry(units.Rect(7, 64, 56, 8));
+    m_taxLabel->setBuddy(m_taxRate);
+    m_taxRate->setGeometry(units.Rect(64, 62, 40, 12));
+    m_taxRate->setRange(kMinTaxPercent, kMaxTaxPercent);
+    m_taxRate->setSuffix(QStringLiteral(" %"));
+    m_taxRate->setToolTip(QStringLiteral("TAX ボタンが掛ける消費税率 (標準 10 %、軽減 8 %)"));
+    m_ok->setGeometry(units.Rect(110, 90, 50, 14));
     m_ok->setDefault(true);
-    m_cancel->setGeometry(units.Rect(164, 73, 50, 14));
+    m_cancel->setGeometry(units.Rect(164, 90, 50, 14));
     // Tab order follows the controls from top to bottom, as they are created.
     m_autoSave->setFocus();
 
@@ -86,6 +99,7 @@ void COptDlg::DoDataExchange(CDataExchange& dx)
     if (dx.Saving())
         m_bAutoSave = ticked ? 1 : 0;
     dx.Text(m_file, m_strLogFile);
+    dx.Value(m_taxRate, m_nTaxRate);
 }
 
 int COptDlg::exec()
@@ -120,7 +134,9 @@ void COptDlg::OnBrowse()
     const QFileInfo current(m_strLogFile);
     if (current.isAbsolute() && current.dir().exists())
         dialog.setDirectory(current.dir());
-    const std::optional<QString> chosen = m_desktop.RunFileDialog(dialog);
+    std::optional<QString> chosen = m_desktop.RunFileDialog(dialog);
+    while (chosen && IsPattern(*chosen))
+        chosen = m_desktop.RunFileDialog(dialog);
     if (!chosen)
         return;
     m_strLogFile = QDir::toNativeSeparators(QFileInfo(*chosen).absoluteFilePath());
@@ -137,7 +153,8 @@ void ConfigureLogFileDialog(QFileDialog& dialog)
     dialog.setDefaultSuffix(QStringLiteral("txt"));
     dialog.selectFile(QStringLiteral("*.txt"));
     // The dialog has no read-only box to hide. "*.*" is meant as every file, but Qt's pattern
-    // wants a dot in the name: with that entry chosen, the list shows every file.
+    // wants a dot in the name: with that entry chosen, the list of Qt's own dialog shows every
+    // file (the desktop's dialog matches the pattern its own way).
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
                      [&dialog](const QString& filter) {
                          if (filter != kAllFilesFilter)
@@ -154,10 +171,12 @@ bool RunOptionsCommand(ISettingsStore& store, IDesktop& desktop,
     dialog.m_bAutoSave = store.GetInt("System", "Log", 1);
     dialog.m_strDefaultLogFile = defaultLogPath();
     dialog.m_strLogFile = ReadLogFileSetting(store, dialog.m_strDefaultLogFile);
+    dialog.m_nTaxRate = ReadTaxPercent(store);
     dialog.SetCommit([&] {
         const std::string logFile = QStringToCp932(dialog.m_strLogFile);
         const SettingsValue values[] = {{"System", "Log", dialog.m_bAutoSave},
-                                        {"System", "LogFile", std::string_view(logFile)}};
+                                        {"System", "LogFile", std::string_view(logFile)},
+                                        {"View", "TaxRate", dialog.m_nTaxRate}};
         if (store.WriteValues(values))
             return true;
         ReportSettingsWriteFailure(desktop, &dialog, store);

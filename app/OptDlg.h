@@ -16,18 +16,20 @@ class QFileDialog;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 
-// "設定": automatic saving of the sheet to the log file on or off, and the log file's name.
+// "設定": automatic saving of the sheet to the log file on or off, the log file's name, and the
+// consumption-tax rate that the TAX key applies.
 // The members are exchanged with the controls: when the dialog opens they fill the controls;
 // OK copies the controls back, Cancel leaves the members as they were. Neither value is checked
-// here. Laid out in dialog units of the dialog font, 221 wide and 94 high.
+// here. Laid out in dialog units of the dialog font, 221 wide and 111 high.
 class COptDlg : public QDialog, public CDataExchangeClient
 {
     Q_OBJECT
 
 public:
     static constexpr int kWidthDlu = 221;
-    static constexpr int kHeightDlu = 94;
+    static constexpr int kHeightDlu = 111;
 
     explicit COptDlg(IDesktop& desktop, QWidget* owner = nullptr);
 
@@ -37,6 +39,7 @@ public:
     // character that code page lacks (it would come back as another file), except this one:
     // whoever reads the value takes its bytes as the default when they equal the default's.
     QString m_strDefaultLogFile;
+    int m_nTaxRate = 5; // percent, kMinTaxPercent to kMaxTaxPercent
 
     int exec() override;
     void accept() override;
@@ -47,6 +50,8 @@ public:
     QLabel* FileLabel() const { return m_fileLabel; }
     QLineEdit* FileEdit() const { return m_file; }
     QPushButton* BrowseButton() const { return m_browse; }
+    QLabel* TaxRateLabel() const { return m_taxLabel; }
+    QSpinBox* TaxRateBox() const { return m_taxRate; }
     QPushButton* OkButton() const { return m_ok; }
     QPushButton* CancelButton() const { return m_cancel; }
 
@@ -62,6 +67,8 @@ private:
     QLabel* m_fileLabel;
     QLineEdit* m_file;
     QPushButton* m_browse;
+    QLabel* m_taxLabel;
+    QSpinBox* m_taxRate;
     QPushButton* m_ok;
     QPushButton* m_cancel;
     std::function<bool()> m_commit;
@@ -73,10 +80,11 @@ private:
 // a file that does not exist yet may be chosen.
 void ConfigureLogFileDialog(QFileDialog& dialog);
 
-// The options command: fills the dialog from "System"/"Log" (default 1) and "System"/"LogFile"
+// The options command: fills the dialog from "System"/"Log" (default 1), "System"/"LogFile"
 // (default: `defaultLogPath()`, called every time, as it creates the default log file when it
-// is missing), shows it over `owner` and, on OK, writes both values as they stand, changed or
-// not, in one write; when that fails the user is told why and the dialog stays open. Cancel
-// writes nothing. True when the user confirmed and both values were written.
+// is missing) and "View"/"TaxRate" (ReadTaxPercent), shows it over `owner` and, on OK, writes
+// the three values as they stand, changed or not, in one write; when that fails the user is told
+// why and the dialog stays open. Cancel writes nothing. True when the user confirmed and the values
+// were written.
 bool RunOptionsCommand(ISettingsStore& store, IDesktop& desktop,
                        const std::function<QString()>& defaultLogPath, QWidget* owner);

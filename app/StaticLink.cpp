@@ -3,10 +3,12 @@
 #include "Desktop.h"
 
 #include <QDir>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPicture>
 #include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <QUrl>
 
 #include <utility>
@@ -31,6 +33,8 @@ CStaticLink::CStaticLink(IDesktop& desktop, const QString& text, QWidget* parent
     // A link's text is shown as it is: no markup, no mnemonic.
     setTextFormat(Qt::PlainText);
     setCursor(LinkCursor());
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleDescription(QStringLiteral("リンク：Space か Enter で開きます"));
 }
 
 void CStaticLink::Activate()
@@ -60,6 +64,23 @@ void CStaticLink::mousePressEvent(QMouseEvent* event)
     QLabel::mousePressEvent(event);
 }
 
+void CStaticLink::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+            Activate();
+            event->accept(); // not the dialog's default button
+            return;
+        }
+        break;
+    default: break;
+    }
+    QLabel::keyPressEvent(event);
+}
+
 bool CStaticLink::ShowsText() const
 {
     return pixmap().isNull() && picture().isNull() && !movie();
@@ -83,5 +104,15 @@ void CStaticLink::paintEvent(QPaintEvent* event)
     const int flags = static_cast<int>(QStyle::visualAlignment(layoutDirection(), alignment())) |
                       (wordWrap() ? Qt::TextWordWrap : Qt::TextSingleLine);
     const int inset = margin();
-    painter.drawText(contentsRect().adjusted(inset, inset, -inset, -inset), flags, text());
+    const QRect textArea = contentsRect().adjusted(inset, inset, -inset, -inset);
+    QRect drawn;
+    painter.drawText(textArea, flags, text(), &drawn);
+    if (hasFocus()) {
+        // The dotted frame goes round the text, as the style draws it for buttons.
+        QStyleOptionFocusRect frame;
+        frame.initFrom(this);
+        frame.rect = drawn.adjusted(-1, 0, 1, 0).intersected(rect());
+        frame.backgroundColor = palette().color(backgroundRole());
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
+    }
 }

@@ -15,7 +15,8 @@ class IDesktop;
 // the object's life (a failed open beeps and leaves it blue). The target may be an address, a
 // "mailto:" link or a file path; while it is empty, the label's text at the time of the click is
 // taken as the target and kept. A label that shows a picture instead of text keeps its normal
-// look, but clicks and the cursor work the same.
+// look, but clicks and the cursor work the same. The link takes the focus with Tab (drawn with a
+// focus frame) and opens with Space or Enter, and screen readers hear it as a link.
 class CStaticLink : public QLabel
 {
     Q_OBJECT
@@ -45,6 +46,7 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

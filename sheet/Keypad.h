@@ -1,8 +1,10 @@
 #pragma once
 
+#include "ISettingsStore.h"
 #include "ISheetControl.h"
 
 #include <span>
+#include <string>
 
 // The keypad beside the sheet: one table of command id, caption, inserted text and place on the
 // form (dialog units). Buttons send ids 2000 to 2100 to one handler.
@@ -47,10 +49,27 @@ struct KeypadKey
     const char* caption; // UTF-8
     const char* text;    // inserted at the caret; nullptr for the memory, TAX and template keys
     int x, y, width, height;
+    const char* keys;    // the keyboard shortcut (QKeySequence portable text); nullptr for none
+    const char* meaning; // UTF-8: what the key does, for its tooltip and for screen readers
 };
 
 // The 42 keys, row by row.
 std::span<const KeypadKey> KeypadKeys();
+
+// The tooltip of `key`: what it does, what it types and its shortcut, in Japanese (UTF-8). TAX
+// names `taxPercent`.
+std::string KeyTooltip(const KeypadKey& key, int taxPercent);
+// What a screen reader calls `key` (UTF-8): its meaning, not its caption ("√" reads "平方根").
+std::string KeyAccessibleName(const KeypadKey& key, int taxPercent);
+
+// The consumption-tax rate in percent that TAX applies: "View"/"TaxRate", 5 when the value is
+// absent or outside kMinTaxPercent..kMaxTaxPercent.
+constexpr int kDefaultTaxPercent = 5;
+constexpr int kMinTaxPercent = 0;
+constexpr int kMaxTaxPercent = 100;
+int ReadTaxPercent(const ISettingsStore& store);
+// The text TAX inserts for `percent`: "*1.05" for 5, "*1.1" for 10, "*1.08" for 8.
+std::string TaxFactorText(int percent);
 
 // What the view must still do after RunKeypadCommand.
 struct KeypadFollowUp
@@ -59,7 +78,7 @@ struct KeypadFollowUp
 };
 
 // Carries out keypad command `id`: inserts its text, works the memory (from `lastAnswer`), or
-// for TAX inserts "*1.05" and runs the Enter command. Unknown ids do nothing. The focus goes back
-// to the sheet, except when a template is still to be inserted.
+// for TAX inserts TaxFactorText(taxPercent) and runs the Enter command. Unknown ids do nothing. The
+// focus goes back to the sheet, except when a template is still to be inserted.
 KeypadFollowUp RunKeypadCommand(int id, ISheetControl& sheet, bool comma, double& lastAnswer,
-                                double& memory);
+                                double& memory, int taxPercent = kDefaultTaxPercent);

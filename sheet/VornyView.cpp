@@ -5,8 +5,10 @@
 #include "Cp932QString.h"
 #include "DialogUnits.h"
 #include "DisplaySettings.h"
+#include "CalcFunction.h"
 #include "EnterCommand.h"
 #include "FontResolver.h"
+#include "FunctionHint.h"
 #include "Keypad.h"
 #include "LogPositioning.h"
 #include "Desktop.h"
@@ -16,9 +18,12 @@
 #include "SheetEdit.h"
 #include "TemplateText.h"
 
+#include <QAccessible>
+#include <QAction>
 #include <QFontDialog>
 #include <QFontMetricsF>
 #include <QPushButton>
+#include <QTextBlock>
 
 namespace {
 
@@ -62,8 +67,10 @@ CVornyView::CVornyView(ISettingsStore& store, IDesktop& desktop, QWidget* parent
     // The form's default button, drawn with the default frame; the sheet itself takes Enter.
     m_enterButton->setDefault(true);
     connect(m_enterButton, &QPushButton::clicked, this, &CVornyView::OnEnter);
+    connect(m_edit, &QPlainTextEdit::cursorPositionChanged, this, &CVornyView::OnCaretMoved);
 
     CreateKeypad();
+    DescribeSheet();
 }
 
 CVornyView::~CVornyView()
@@ -76,14 +83,91 @@ CVornyView::~CVornyView()
 void CVornyView::CreateKeypad()
 {
     const CDialogUnits units(font());
+    const int taxPercent = ReadTaxPercent(m_store);
     for (const KeypadKey& key : KeypadKeys()) {
         auto* button = new QPushButton(QString::fromUtf8(key.caption), this);
         button->setGeometry(units.Rect(key.x, key.y, key.width, key.height));
         button->setFocusPolicy(Qt::NoFocus);
+        button->setToolTip(QString::fromStdString(KeyTooltip(key, taxPercent)));
+        button->setAccessibleName(QString::fromStdString(KeyAccessibleName(key, taxPercent)));
+        button->setAccessibleDescription(button->toolTip());
         const int id = key.id;
         connect(button, &QPushButton::clicked, this, [this, id] { OnKeypad(id); });
         m_keys[id] = button;
+        if (!key.keys)
+            continue;
+        // The keys work from anywhere in the window, as the buttons take no focus.
+        auto* shortcut = new QAction(button);
+        shortcut->setShortcut(QKeySequence(QString::fromLatin1(key.keys)));
+        shortcut->setShortcutContext(Qt::WindowShortcut);
+        connect(shortcut, &QAction::triggered, this, [this, id] { OnKeypad(id); });
+        addAction(shortcut);
     }
+}
+
+void CVornyView::DescribeSheet()
+{
+    m_edit->setAccessibleName(QStringLiteral("計算シート"));
+    m_edit->setAccessibleDescription(
+        QStringLiteral("式を入力して Enter を押すと、答えが次の行に書かれます"));
+    m_enterButton->setAccessibleName(QStringLiteral("計算"));
+    m_enterButton->setAccessibleDescription(
+        QStringLiteral("カーソルのある行の式を計算し、答えを次の行に書きます (Enter)"));
+    m_enterButton->setToolTip(m_enterButton->accessibleDescription());
+}
+
+void CVornyView::RefreshTaxKey()
+{
+    const int taxPercent = ReadTaxPercent(m_store);
+    for (const KeypadKey& key : KeypadKeys()) {
+        if (key.id != ID_KEY_TAX)
+            continue;
+        QPushButton* button = m_keys[key.id];
+        button->setToolTip(QString::fromStdString(KeyTooltip(key, taxPercent)));
+        button->setAccessibleName(QString::fromStdString(KeyAccessibleName(key, taxPercent)));
+        button->setAccessibleDescription(button->toolTip());
+    }
+}
+
+QString CVornyView::FunctionHint() const
+{
+    const ISheetControl::Selection selection = m_edit->GetSelection();
+    if (selection.start != selection.end)
+        return {};
+    const std::size_t line = m_edit->CurrentLine();
+    const int index =
+        FunctionAtCaret(m_edit->GetLine(line), selection.end - m_edit->LineIndex(line));
+    if (index < 0)
+        return {};
+    return QStringFromCp932(FunctionHintText(GetCalcFunctions().GetAt(index)));
+}
+
+void CVornyView::OnCaretMoved()
+{
+    QString hint = FunctionHint();
+    if (hint == m_strHint)
+        return;
+    m_strHint = std::move(hint);
+    emit functionHintChanged(m_strHint);
+}
+
+bool CVornyView::CaretLineHasFormula() const
+{
+    return m_edit->LineLength(m_edit->LineIndex(m_edit->CurrentLine())) != 0;
+}
+
+void CVornyView::AnnounceAnswer()
+{
+    // The sheet is one block per line: the answer is the block above the caret's. Sent as text
+    // inserted into the sheet, which the accessibility bridge passes on with the answer alone.
+    const std::size_t line = m_edit->CurrentLine();
+    if (line == 0)
+        return;
+    const QTextBlock answer = m_edit->document()->findBlockByNumber(static_cast<int>(line - 1));
+    if (!answer.isValid())
+        return;
+    QAccessibleTextInsertEvent event(m_edit, answer.position(), answer.text());
+    QAccessible::updateAccessibility(&event);
 }
 
 QPushButton* CVornyView::KeyButton(int id) const
@@ -145,15 +229,23 @@ void CVornyView::OnInitialize()
 
 void CVornyView::OnEnter()
 {
+    const bool evaluates = CaretLineHasFormula();
     RunEnterCommand(*m_edit, m_bComma, m_dLastAnswer);
+    if (evaluates)
+        AnnounceAnswer();
     if (m_document)
         m_document->KeepRecoveryCopy();
 }
 
 void CVornyView::OnKeypad(int id)
 {
+    const int taxPercent = id == ID_KEY_TAX ? ReadTaxPercent(m_store) : kDefaultTaxPercent;
     const KeypadFollowUp followUp =
-        RunKeypadCommand(id, *m_edit, m_bComma, m_dLastAnswer, m_dMemory);
+        RunKeypadCommand(id, *m_edit, m_bComma, m_dLastAnswer, m_dMemory, taxPercent);
+    if (id == ID_KEY_TAX)
+        AnnounceAnswer();
+    if (id == ID_KEY_MS || id == ID_KEY_MC || id == ID_KEY_MPLUS || id == ID_KEY_MMINUS)
+        emit memoryChanged(m_dMemory);
     if (followUp.templateNumber != 0) {
         InsertTemplate(followUp.templateNumber);
         m_edit->Focus();

@@ -75,12 +75,27 @@ public:
     double LastAnswer() const { return m_dLastAnswer; }
     double Memory() const { return m_dMemory; }
 
+    // Reads the tax rate again and puts it in the TAX key's tooltip and accessible name.
+    void RefreshTaxKey();
+    // The catalogue's hint for the function the caret is in (UTF-16), empty for none.
+    QString FunctionHint() const;
+
 signals:
     // The initial update asks the frame to fit its client area to FormSize().
     void fitFrameToForm();
+    // A memory key changed the memory register.
+    void memoryChanged(double memory);
+    // The caret entered, left or moved between functions: FunctionHint() is the new hint.
+    void functionHintChanged(const QString& hint);
 
 private:
     void CreateKeypad();
+    void DescribeSheet();
+    // True when Enter on the caret's line will evaluate it (the line is not empty).
+    bool CaretLineHasFormula() const;
+    // Tells screen readers of the answer line just written above the caret.
+    void AnnounceAnswer();
+    void OnCaretMoved();
 
     ISettingsStore& m_store;
     IDesktop& m_desktop;
@@ -96,4 +111,5 @@ private:
     QFont m_font;
     SheetFontSettings m_fontSettings; // the stored values m_font stands for
     int m_nTabNo = 8;
+    QString m_strHint; // the function hint last reported
 };

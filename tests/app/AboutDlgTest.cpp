@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QUrl>
 
 #include <vector>
@@ -207,6 +208,33 @@ TEST(AboutBox, TheLinksOpenTheHomePageAndANewMail)
     CAboutDlg again(desktop);
     EXPECT_EQ(again.m_linkHome.m_crText, QColor(0, 0, 255));
     EXPECT_EQ(again.m_linkMail.m_crText, QColor(0, 0, 255));
+}
+
+// Without the mouse: Tab from OK reaches the mail link and then the home page, each drawn with
+// a focus frame, and Space or Enter opens the link in focus without closing the box.
+TEST(AboutBox, TheLinksWorkFromTheKeyboard)
+{
+    CTestDesktop desktop;
+    CAboutDlg dialog(desktop);
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    ASSERT_TRUE(dialog.OkButton()->hasFocus());
+    const QImage unfocused = dialog.m_linkMail.grab().toImage();
+
+    QTest::keyClick(&dialog, Qt::Key_Tab);
+    ASSERT_TRUE(dialog.m_linkMail.hasFocus());
+    EXPECT_NE(dialog.m_linkMail.grab().toImage(), unfocused); // the focus frame
+    QTest::keyClick(&dialog.m_linkMail, Qt::Key_Space);
+    QTest::keyClick(&dialog, Qt::Key_Tab);
+    ASSERT_TRUE(dialog.m_linkHome.hasFocus());
+    QTest::keyClick(&dialog.m_linkHome, Qt::Key_Return);
+    ASSERT_EQ(desktop.openedUrls.size(), 2u);
+    EXPECT_EQ(desktop.openedUrls[0], QUrl(QStringLiteral("mailto:") + ContactMailAddress()));
+    EXPECT_EQ(desktop.openedUrls[1], QUrl(HomePageAddress()));
+    EXPECT_TRUE(dialog.isVisible()); // Enter went to the link, not to OK
+    QTest::keyClick(&dialog, Qt::Key_Tab);
+    EXPECT_TRUE(dialog.OkButton()->hasFocus());
 }
 
 TEST(AboutBox, TheCommandShowsTheBoxModallyOverItsOwner)

@@ -1,5 +1,6 @@
 #include "AppCommandIds.h"
 #include "CommandIds.h"
+#include "Keypad.h"
 #include "ShowHelpFile.h"
 #include "Sjis.h"
 #include "MainFrame.h"
@@ -18,6 +19,7 @@
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -26,6 +28,9 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
+#include <iterator>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -323,6 +328,120 @@ TEST_F(AppTest, MenuBarToolbarAndStatusBar)
     EXPECT_EQ(app->View().size(), app->View().FormSize());
     EXPECT_TRUE(frame.rect().contains(app->View().geometry()));
     GrabWhenAsked(frame, QStringLiteral("main-window.png"));
+}
+
+// No two commands share a key: the menu's and the hidden accelerators, the keypad's shortcuts,
+// the menu titles' Alt mnemonics and the keys the sheet itself uses for editing and moving.
+TEST_F(AppTest, NoTwoShortcutsCollide)
+{
+    ASSERT_TRUE(Start());
+    CMainFrame& frame = app->MainFrame();
+    std::map<QString, QString> owners; // key sequence -> who takes it
+    const auto claim = [&](const QKeySequence& keys, const QString& owner) {
+        const QString text = keys.toString(QKeySequence::PortableText);
+        const auto [at, fresh] = owners.emplace(text, owner);
+        EXPECT_TRUE(fresh) << text.toStdString() << ": " << owner.toStdString() << " and "
+                           << at->second.toStdString();
+    };
+    // The sheet's own keys, as the platform binds them for a plain-text edit.
+    const QKeySequence::StandardKey sheetKeys[] = {
+        QKeySequence::Undo,
+        QKeySequence::Redo,
+        QKeySequence::Cut,
+        QKeySequence::Copy,
+        QKeySequence::Paste,
+        QKeySequence::SelectAll,
+        QKeySequence::Delete,
+        QKeySequence::Backspace,
+        QKeySequence::DeleteStartOfWord,
+        QKeySequence::DeleteEndOfWord,
+        QKeySequence::DeleteEndOfLine,
+        QKeySequence::DeleteCompleteLine,
+        QKeySequence::MoveToNextChar,
+        QKeySequence::MoveToPreviousChar,
+        QKeySequence::MoveToNextWord,
+        QKeySequence::MoveToPreviousWord,
+        QKeySequence::MoveToNextLine,
+        QKeySequence::MoveToPreviousLine,
+        QKeySequence::MoveToNextPage,
+        QKeySequence::MoveToPreviousPage,
+        QKeySequence::MoveToStartOfLine,
+        QKeySequence::MoveToEndOfLine,
+        QKeySequence::MoveToStartOfBlock,
+        QKeySequence::MoveToEndOfBlock,
+        QKeySequence::MoveToStartOfDocument,
+        QKeySequence::MoveToEndOfDocument,
+        QKeySequence::SelectNextChar,
+        QKeySequence::SelectPreviousChar,
+        QKeySequence::SelectNextWord,
+        QKeySequence::SelectPreviousWord,
+        QKeySequence::SelectNextLine,
+        QKeySequence::SelectPreviousLine,
+        QKeySequence::SelectNextPage,
+        QKeySequence::SelectPreviousPage,
+        QKeySequence::SelectStartOfLine,
+        QKeySequence::SelectEndOfLine,
+        QKeySequence::SelectStartOfBlock,
+        QKeySequence::SelectEndOfBlock,
+        QKeySequence::SelectStartOfDocument,
+        QKeySequence::SelectEndOfDocument,
+        QKeySequence::InsertParagraphSeparator,
+        QKeySequence::InsertLineSeparator,
+    };
+    for (const QKeySequence::StandardKey key : sheetKeys)
+        for (const QKeySequence& keys : QKeySequence::keyBindings(key))
+            if (owners.count(keys.toString(QKeySequence::PortableText)) == 0)
+                claim(keys, QStringLiteral("the sheet"));
+    // The edit menu's keys are the sheet's own edit keys, taken through the menu.
+    const QAction* const editActions[] = {frame.Action(ID_EDIT_UNDO), frame.Action(ID_EDIT_CUT),
+                                          frame.Action(ID_EDIT_COPY), frame.Action(ID_EDIT_PASTE)};
+    for (const QAction* action : frame.findChildren<QAction*>()) {
+        if (std::find(std::begin(editActions), std::end(editActions), action) !=
+            std::end(editActions))
+            continue;
+        // A keypad key's action belongs to its button, which carries the caption.
+        const QString owner = action->text().isEmpty()
+                                  ? action->parent()->property("text").toString()
+                                  : action->text();
+        for (const QKeySequence& keys : action->shortcuts())
+            claim(keys, owner);
+    }
+    for (QAction* menu : frame.menuBar()->actions()) {
+        const QString title = menu->text();
+        const qsizetype amp = title.indexOf(u'&');
+        ASSERT_GE(amp, 0);
+        claim(QKeySequence(QStringLiteral("Alt+") + title.at(amp + 1)), title);
+    }
+    // Every keypad shortcut is one of them, claimed once.
+    for (const KeypadKey& key : KeypadKeys()) {
+        if (!key.keys)
+            continue;
+        const QKeySequence keys(QString::fromLatin1(key.keys));
+        EXPECT_EQ(owners.count(keys.toString(QKeySequence::PortableText)), 1u) << key.keys;
+    }
+}
+
+// The status bar: "M" while the memory holds anything but 0, and the function the caret is in.
+TEST_F(AppTest, StatusBarShowsTheMemoryAndTheFunctionAtTheCaret)
+{
+    ASSERT_TRUE(Start());
+    CMainFrame& frame = app->MainFrame();
+    EXPECT_TRUE(frame.MemoryPane()->isHidden());
+    Type(QStringLiteral("7"));
+    PressEnter();
+    app->View().OnKeypad(ID_KEY_MS);
+    EXPECT_FALSE(frame.MemoryPane()->isHidden());
+    EXPECT_EQ(frame.MemoryPane()->text(), QStringLiteral("M"));
+    EXPECT_EQ(frame.MemoryPane()->toolTip(), QStringLiteral("メモリー：7"));
+
+    Type(QStringLiteral("ＲＯＵＮＤ（"));
+    EXPECT_TRUE(frame.ReadyPane()->text().startsWith(QStringLiteral("ROUND(値,桁数) ")))
+        << frame.ReadyPane()->text().toStdString();
+    GrabWhenAsked(frame, QStringLiteral("main-window-hint.png"));
+    Type(QStringLiteral("1,0)"));
+    EXPECT_EQ(frame.ReadyPane()->text(), QStringLiteral("ﾚﾃﾞｨ"));
+    app->View().OnKeypad(ID_KEY_MMINUS);
+    EXPECT_TRUE(frame.MemoryPane()->isHidden());
 }
 
 TEST_F(AppTest, OpenedFilesGoOnTheRecentList)

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 
 #include <optional>
@@ -103,6 +104,40 @@ TEST_F(OptionsCommand, ShowsTheStoredValues)
     }
     // The default is worked out every time, set or not.
     EXPECT_EQ(defaultCalls, static_cast<int>(rows.size()));
+}
+
+// The tax rate: shown from "View"/"TaxRate" (5 when absent or out of range), written on OK with
+// the other values.
+TEST_F(OptionsCommand, TaxRateIsShownAndWrittenWithTheOtherValues)
+{
+    struct Row
+    {
+        const char* name;
+        std::optional<int> stored;
+        int shown;
+        int chosen;
+    };
+    const Row rows[] = {
+        {"absent", std::nullopt, 5, 10}, {"reduced", 8, 8, 8},        {"standard", 10, 10, 5},
+        {"negative", -3, 5, 0},          {"beyond 100", 250, 5, 100},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        CMemorySettingsStore fresh;
+        if (row.stored)
+            fresh.WriteInt("View", "TaxRate", *row.stored);
+        int shown = -1;
+        const CWhenModal<COptDlg> when([&](COptDlg& dialog) {
+            shown = dialog.TaxRateBox()->value();
+            dialog.TaxRateBox()->setValue(row.chosen);
+            dialog.OkButton()->click();
+        });
+        EXPECT_TRUE(RunOptionsCommand(
+            fresh, desktop, [] { return kDefaultPath; }, nullptr));
+        EXPECT_EQ(shown, row.shown);
+        EXPECT_EQ(fresh.Value("View", "TaxRate"), std::to_string(row.chosen));
+        EXPECT_EQ(fresh.WriteCount(), row.stored ? 2u : 1u); // all three values in one write
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -239,6 +274,29 @@ TEST_F(OptionsCommand, BrowseThenCancelWritesNothing)
     EXPECT_EQ(store.WriteCount(), 0u);
 }
 
+// The desktop's own chooser has closed by the time it reports "*.txt": a pattern is no choice,
+// so the chooser is shown again until a file or a cancel comes back.
+TEST_F(OptionsCommand, APatternFromTheChooserAsksAgain)
+{
+    std::vector<std::optional<QString>> answers = {QStringLiteral("/tmp/*.txt"),
+                                                   QStringLiteral("/tmp/a?.txt"),
+                                                   QStringLiteral("/tmp/chosen.txt")};
+    std::size_t shown = 0;
+    desktop.fileDialogs = [&](QFileDialog&) { return answers.at(shown++); };
+    QString name;
+    Run([&](COptDlg& dialog) {
+        dialog.BrowseButton()->click();
+        name = dialog.FileEdit()->text();
+        answers = {QStringLiteral("/tmp/*.txt"), std::nullopt};
+        shown = 0;
+        dialog.BrowseButton()->click(); // cancelled after a pattern: the name stays
+        EXPECT_EQ(dialog.FileEdit()->text(), name);
+        dialog.reject();
+    });
+    EXPECT_EQ(name, QStringLiteral("/tmp/chosen.txt"));
+    EXPECT_EQ(shown, 2u);
+}
+
 TEST_F(OptionsCommand, BrowseKeepsWhatWasTypedBeforeIt)
 {
     std::optional<QString> choice;
@@ -351,7 +409,7 @@ TEST(LogFileChooser, AllFilesMeansFilesWithoutADotToo)
 }
 
 // ---------------------------------------------------------------------------------------------
-// The template: 221 x 94 dialog units, the texts and their mnemonics, nothing clipped.
+// The template: 221 x 111 dialog units, the texts and their mnemonics, nothing clipped.
 
 TEST(OptionsTemplate, TextsAndLayout)
 {
@@ -359,11 +417,13 @@ TEST(OptionsTemplate, TextsAndLayout)
     COptDlg dialog(desktop);
     const CDialogUnits units(DialogFont());
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("設定"));
-    EXPECT_EQ(dialog.size(), units.Size(221, 94));
+    EXPECT_EQ(dialog.size(), units.Size(221, 111));
     EXPECT_EQ(dialog.AutoSaveCheck()->text(), QStringLiteral("計算画面をファイルに自動保存(&A)"));
     EXPECT_EQ(dialog.FileLabel()->text(), QStringLiteral("ファイル名(&F):"));
     EXPECT_EQ(dialog.FileLabel()->buddy(), dialog.FileEdit());
     EXPECT_EQ(dialog.BrowseButton()->text(), QStringLiteral("参照(&B)..."));
+    EXPECT_EQ(dialog.TaxRateLabel()->text(), QStringLiteral("消費税率(&T):"));
+    EXPECT_EQ(dialog.TaxRateLabel()->buddy(), dialog.TaxRateBox());
     EXPECT_EQ(dialog.OkButton()->text(), QStringLiteral("OK"));
     EXPECT_TRUE(dialog.OkButton()->isDefault());
     EXPECT_EQ(dialog.CancelButton()->text(), QStringLiteral("ｷｬﾝｾﾙ"));

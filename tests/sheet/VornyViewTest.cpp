@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QFontDatabase>
@@ -29,13 +30,17 @@
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTextBlock>
+#include <QTest>
 #include <QTextCursor>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -166,6 +171,170 @@ TEST_F(ViewTest, TaxInsertsTheFactorAndEvaluates)
     Sheet().SetSelection(3, 3);
     Click(ID_KEY_TAX);
     EXPECT_EQ(Sheet().GetText(), "100*1.05+5\r\n110\r\n");
+}
+
+// TAX applies the rate of "View"/"TaxRate", read at the press; the record shows the factor.
+TEST_F(ViewTest, TaxAppliesTheStoredRate)
+{
+    struct Row
+    {
+        const char* name;
+        int stored; // -1: absent
+        const char* sheet;
+    };
+    const Row rows[] = {
+        {"absent", -1, "100*1.05\r\n105\r\n"},        {"standard", 10, "100*1.1\r\n110\r\n"},
+        {"reduced", 8, "100*1.08\r\n108\r\n"},        {"none", 0, "100*1\r\n100\r\n"},
+        {"out of range", 101, "100*1.05\r\n105\r\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.stored >= 0)
+            store.WriteInt("View", "TaxRate", row.stored);
+        Load("100");
+        Click(ID_KEY_TAX);
+        EXPECT_EQ(Sheet().GetText(), row.sheet);
+    }
+    store.WriteInt("View", "TaxRate", 10);
+    view->RefreshTaxKey();
+    EXPECT_TRUE(view->KeyButton(ID_KEY_TAX)->toolTip().contains(QStringLiteral("10%")));
+    EXPECT_TRUE(view->KeyButton(ID_KEY_TAX)->toolTip().contains(QStringLiteral("*1.1 ")));
+}
+
+// Screen readers hear what a key does, not its caption; the tooltip says it too, with the
+// key's shortcut.
+TEST_F(ViewTest, KeysSheetAndEnterTellWhatTheyAre)
+{
+    struct Row
+    {
+        int id;
+        const char* name;
+        const char* tip;
+    };
+    const Row rows[] = {
+        {ID_KEY_SQR, "平方根", "平方根：sqr を入力"},
+        {ID_KEY_ROUNDUP, "切り上げ", "切り上げ：roundup( を入力"},
+        {ID_KEY_ROUNDDOWN, "切り捨て", "切り捨て：rounddown( を入力"},
+        {ID_KEY_ROUND, "四捨五入", "四捨五入：round( を入力"},
+        {ID_KEY_0 + 7, "7", "7 を入力"},
+        {ID_KEY_MS, "メモリーに保存", "メモリーに保存 (Ctrl+M)"},
+        {ID_KEY_TAX, "消費税 5% を掛けて計算", "消費税 5% を掛けて計算：*1.05 を入力 (Ctrl+T)"},
+        {ID_KEY_P1 + 2, "Pボタン3の式を入力", "Pボタン3の式を入力 (Ctrl+3)"},
+    };
+    const auto nameOf = [](QObject* object) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(object);
+        return accessible ? accessible->text(QAccessible::Name) : QString();
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(nameOf(view->KeyButton(row.id)), QString::fromUtf8(row.name));
+        EXPECT_EQ(view->KeyButton(row.id)->toolTip(), QString::fromUtf8(row.tip));
+    }
+    for (const KeypadKey& key : KeypadKeys()) {
+        EXPECT_FALSE(view->KeyButton(key.id)->toolTip().isEmpty()) << key.id;
+        EXPECT_FALSE(nameOf(view->KeyButton(key.id)).isEmpty()) << key.id;
+    }
+    EXPECT_EQ(nameOf(&Sheet()), QStringLiteral("計算シート"));
+    EXPECT_EQ(nameOf(view->EnterButton()), QStringLiteral("計算"));
+}
+
+// The shortcuts reach the keys from the sheet, as the user presses them.
+TEST_F(ViewTest, ShortcutsWorkTheKeys)
+{
+    store.Put("PButton", "2", "*2");
+    view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    Sheet().setFocus();
+    Load("7+5");
+    PressEnter();
+    QTest::keyClick(&Sheet(), Qt::Key_M, Qt::ControlModifier); // MS
+    QTest::keyClick(&Sheet(), Qt::Key_P, Qt::AltModifier);     // M+
+    EXPECT_EQ(view->Memory(), 24);
+    QTest::keyClick(&Sheet(), Qt::Key_R, Qt::ControlModifier); // MR
+    QTest::keyClick(&Sheet(), Qt::Key_2, Qt::ControlModifier); // P2
+    QTest::keyClick(&Sheet(), Qt::Key_T, Qt::ControlModifier); // TAX
+    EXPECT_EQ(Sheet().GetText(), "7+5\r\n12\r\n24*2*1.05\r\n50.4\r\n");
+    QTest::keyClick(&Sheet(), Qt::Key_M, Qt::AltModifier); // M-
+    EXPECT_DOUBLE_EQ(view->Memory(), 24 - 50.4);
+    QTest::keyClick(&Sheet(), Qt::Key_L, Qt::ControlModifier); // MC
+    EXPECT_EQ(view->Memory(), 0);
+}
+
+// The memory keys report the register; other keys do not.
+TEST_F(ViewTest, MemoryKeysReportTheMemory)
+{
+    std::vector<double> reported;
+    QObject::connect(view.get(), &CVornyView::memoryChanged, view.get(),
+                     [&](double memory) { reported.push_back(memory); });
+    Load("3");
+    PressEnter();
+    for (const int id : {int{ID_KEY_MS}, int{ID_KEY_MPLUS}, ID_KEY_0 + 1, int{ID_KEY_MR},
+                         int{ID_KEY_MMINUS}, int{ID_KEY_MC}})
+        Click(id);
+    EXPECT_EQ(reported, (std::vector<double>{3, 6, 3, 0}));
+}
+
+// The catalogue's entry for the function the caret is in, reported as the caret comes and goes.
+TEST_F(ViewTest, TheFunctionHintFollowsTheCaret)
+{
+    QStringList reported;
+    QObject::connect(view.get(), &CVornyView::functionHintChanged, view.get(),
+                     [&](const QString& hint) { reported << hint; });
+    Type(QStringLiteral("1+ROUND(2.5"));
+    ASSERT_EQ(reported.size(), 1); // once, at "ROUND", and not again inside its parentheses
+    EXPECT_TRUE(reported[0].startsWith(QStringLiteral("ROUND(値,桁数) ")))
+        << reported[0].toStdString();
+    Type(QStringLiteral(",0)"));
+    ASSERT_EQ(reported.size(), 2);
+    EXPECT_TRUE(reported[1].isEmpty());
+    Sheet().SetSelection(9, 9); // back inside
+    EXPECT_EQ(view->FunctionHint(), reported[0]);
+    Sheet().SetSelection(8, 10); // a selection shows none
+    EXPECT_TRUE(view->FunctionHint().isEmpty());
+}
+
+// Each answer is sent to screen readers as text inserted in the sheet: the answer line alone.
+// Qt passes such events on only while an accessibility bridge is active (a screen reader on the
+// desktop's bus); the offscreen platform has none, so there the run checks the text alone.
+std::vector<std::pair<QObject*, QString>> g_insertions;
+
+void RecordInsertion(QAccessibleEvent* event)
+{
+    if (event->type() == QAccessible::TextInserted)
+        g_insertions.emplace_back(event->object(),
+                                  static_cast<QAccessibleTextInsertEvent*>(event)->textInserted());
+}
+
+TEST_F(ViewTest, AnswersAreAnnounced)
+{
+    g_insertions.clear();
+    const QAccessible::UpdateHandler previous = QAccessible::installUpdateHandler(RecordInsertion);
+    Load("3+5*2");
+    PressEnter();
+    PressEnter(); // an empty line: nothing evaluated, nothing said
+    Load("1/0");
+    PressEnter();
+    Load("100");
+    Click(ID_KEY_TAX);
+    QAccessible::installUpdateHandler(previous);
+
+    // What a screen reader reads of the sheet holds the answer on its own line.
+    QAccessibleInterface* sheet = QAccessible::queryAccessibleInterface(&Sheet());
+    ASSERT_NE(sheet, nullptr);
+    QAccessibleTextInterface* text = sheet->textInterface();
+    ASSERT_NE(text, nullptr);
+    const QString read = text->text(0, text->characterCount());
+    EXPECT_TRUE(read.contains(QStringLiteral("105"))) << read.toStdString();
+    if (!QAccessible::isActive())
+        GTEST_SKIP() << "no accessibility bridge: the announcements are not passed on";
+    // Qt's own notices of the edit come as well; the answers are among them, each alone.
+    const auto said = [](const QString& answer) {
+        return std::count_if(g_insertions.begin(), g_insertions.end(),
+                             [&](const auto& insertion) { return insertion.second == answer; });
+    };
+    EXPECT_EQ(said(QStringLiteral("13")), 1);
+    EXPECT_EQ(said(QStringLiteral("0で除算しました")), 1);
+    EXPECT_EQ(said(QStringLiteral("105")), 1);
 }
 
 TEST_F(ViewTest, KeysWithoutAnActionChangeNothing)
