@@ -6,9 +6,6 @@
 #include <string_view>
 
 class QAbstractButton;
-class QButtonGroup;
-class QComboBox;
-class QLabel;
 class QLineEdit;
 class QSpinBox;
 
@@ -26,16 +23,8 @@ public:
     bool Failed() const { return m_failed; }
 
     void Text(QLineEdit* control, QString& member);
-    void Text(QLineEdit* control, std::string& cp932Member);
-    // A label only shows: saving leaves the member as it is.
-    void Text(QLabel* control, const QString& member);
-    void Text(QLabel* control, std::string_view cp932Member);
     void Check(QAbstractButton* control, bool& member);
     void Value(QSpinBox* control, int& member);
-    // The index of the chosen item; -1 for none.
-    void Index(QComboBox* control, int& member);
-    // The id of the checked button of the group; -1 for none.
-    void Radio(QButtonGroup* group, int& member);
 
 private:
     bool m_saving;
