@@ -224,7 +224,7 @@ int RunSelfTestMode(std::FILE* out, std::FILE* err)
 {
     const SelfTestResult result = RunSelfTest();
     std::fprintf(out, "%s\n", Cp932ToUtf8(SelfTestMessage(result)).c_str());
-    return FlushedStatus(result.outcome == SelfTestOutcome::Passed ? 0 : 1, out, err);
+    return FlushedStatus(result.outcome == ESelfTestOutcome::Passed ? 0 : 1, out, err);
 }
 
 int ListFunctions(std::FILE* out, std::FILE* err)

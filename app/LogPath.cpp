@@ -66,9 +66,9 @@ bool CreateDirectoryTree(const QString& path)
     return true;
 }
 
-SPlatformVersion GetPlatformVersion()
+PlatformVersion GetPlatformVersion()
 {
-    SPlatformVersion version{2, 5, 0};
+    PlatformVersion version{2, 5, 0};
 #ifndef Q_OS_WIN
     utsname name{};
     if (::uname(&name) != 0)

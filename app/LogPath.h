@@ -32,7 +32,7 @@ QString GetAppDataFilePath(const QString& company = {}, const QString& product =
 // attempt that fails, and the call then yields false too.
 bool CreateDirectoryTree(const QString& path);
 
-struct SPlatformVersion
+struct PlatformVersion
 {
     int platformId; // 2: a multi-user system with a data folder for each user
     int major;
@@ -42,7 +42,7 @@ struct SPlatformVersion
 // The running system's version. On Linux the kernel's release, with the major version raised to
 // 5 when it is lower: every Linux keeps data per user, which is what version 5 or more stands
 // for when the log file's place is chosen.
-SPlatformVersion GetPlatformVersion();
+PlatformVersion GetPlatformVersion();
 
 // The default log file: "計算Log.txt" in the executable's folder (`moduleDir`) when something
 // stands there, else in Halsk/Brunovelt in the application-data folder, its folders created when

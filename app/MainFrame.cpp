@@ -138,9 +138,9 @@ void CMainFrame::SetView(CVornyView* view)
 {
     m_view = view;
     setCentralWidget(view);
-    connect(view, &CVornyView::fitFrameToForm, this, &CMainFrame::FitToForm);
-    connect(view, &CVornyView::memoryChanged, this, &CMainFrame::ShowMemory);
-    connect(view, &CVornyView::functionHintChanged, this, &CMainFrame::ShowFunctionHint);
+    connect(view, &CVornyView::FitFrameToForm, this, &CMainFrame::FitToForm);
+    connect(view, &CVornyView::MemoryChanged, this, &CMainFrame::ShowMemory);
+    connect(view, &CVornyView::FunctionHintChanged, this, &CMainFrame::ShowFunctionHint);
     ShowMemory(view->Memory());
     FitToForm();
 }

@@ -186,7 +186,7 @@ bool CVornyDoc::MayOverwrite(const QString& path)
                  .arg(path),
              EMessageButtons::YesNo) != EMessageResult::Yes)
         return false;
-    const SFileStamp now = FileStampOf(ResolveFileLinks(path));
+    const FileStamp now = FileStampOf(ResolveFileLinks(path));
     if (m_diskStamp.exists && now.exists && now != m_diskStamp &&
         Tell(QStringLiteral("%1 は、開いた後でほかのﾌﾟﾛｸﾞﾗﾑによって変更されています。"
                             "その変更は上書きすると失われます。上書きしますか?")
@@ -201,10 +201,10 @@ bool CVornyDoc::SaveModified(ECloseMode mode)
     if (!m_bHasDocument)
         return true;
     m_bUnattended = mode == ECloseMode::Unattended;
-    struct SResetMode
+    struct ResetMode
     {
         bool& unattended;
-        ~SResetMode() { unattended = false; }
+        ~ResetMode() { unattended = false; }
     } const resetMode{m_bUnattended};
 
     if (!IsLogDocument()) {

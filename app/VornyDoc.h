@@ -154,7 +154,7 @@ private:
     bool m_bUnattended = false; // an unattended close is under way
 
     bool m_bHasDocument = false;
-    SFileStamp m_diskStamp;   // the file as it was read or last saved
+    FileStamp m_diskStamp;    // the file as it was read or last saved
     bool m_bCutAtNul = false; // the file held a NUL: the sheet shows what came before it
     QString m_strPathName;
     QString m_strTitle;

@@ -21,7 +21,7 @@ public:
 };
 
 // The catalogue of built-in functions: the only list of their names and argument counts. Entries
-// stand in the order of CalcFunctionId (ORDER CALCFUNC), which CallFunction dispatches on.
+// stand in the order of ECalcFunctionId (ORDER CALCFUNC), which CallFunction dispatches on.
 class CCalcFunctionArray
 {
 public:
@@ -50,7 +50,7 @@ private:
 const CCalcFunctionArray& GetCalcFunctions();
 
 // ORDER CALCFUNC: the catalogue's entries, in order.
-enum class CalcFunctionId : int {
+enum class ECalcFunctionId : int {
     Abs,
     Exp,
     Int,

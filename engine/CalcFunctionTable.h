@@ -17,4 +17,4 @@ struct CatalogueRow
 
 // ORDER CALCFUNC. Written in UTF-8 in CalcFunctionTable.cpp.in; the build turns its texts into
 // code page 932.
-extern const CatalogueRow kCatalogueRows[static_cast<std::size_t>(CalcFunctionId::Count)];
+extern const CatalogueRow kCatalogueRows[static_cast<std::size_t>(ECalcFunctionId::Count)];

@@ -77,56 +77,56 @@ double PowerOfTen(double d)
     return std::pow(10.0, d);
 }
 
-double Compute(CalcFunctionId id, const double* a)
+double Compute(ECalcFunctionId id, const double* a)
 {
     switch (id) {
-    case CalcFunctionId::Abs: return Abs(a[0]);
-    case CalcFunctionId::Exp: return std::exp(a[0]);
-    case CalcFunctionId::Int: return std::floor(a[0]);
-    case CalcFunctionId::Log: return std::log10(a[0]);
-    case CalcFunctionId::Ln: return std::log(a[0]);
+    case ECalcFunctionId::Abs: return Abs(a[0]);
+    case ECalcFunctionId::Exp: return std::exp(a[0]);
+    case ECalcFunctionId::Int: return std::floor(a[0]);
+    case ECalcFunctionId::Log: return std::log10(a[0]);
+    case ECalcFunctionId::Ln: return std::log(a[0]);
     // On a tie the second argument; MAX gives the second for NaN, MIN the first.
-    case CalcFunctionId::Max: return a[0] > a[1] ? a[0] : a[1];
-    case CalcFunctionId::Min:
+    case ECalcFunctionId::Max: return a[0] > a[1] ? a[0] : a[1];
+    case ECalcFunctionId::Min:
         return (std::isnan(a[0]) || std::isnan(a[1]) || a[0] < a[1]) ? a[0] : a[1];
     // ROUND, ROUNDUP and ROUNDDOWN scale by 10^d (d used as it is, fractions included), reduce to a
     // whole number and divide by the same factor. No decimal correction: ROUND(1.005,2) is 1.
-    case CalcFunctionId::Round: {
+    case ECalcFunctionId::Round: {
         const double p = PowerOfTen(a[1]);
         return std::floor(a[0] * p + 0.5) / p;
     }
-    case CalcFunctionId::RoundDown: {
+    case ECalcFunctionId::RoundDown: {
         const double p = PowerOfTen(a[1]);
         return TruncateToWhole(a[0] * p) / p;
     }
-    case CalcFunctionId::RoundUp: {
+    case ECalcFunctionId::RoundUp: {
         const double p = PowerOfTen(a[1]);
         return std::ceil(a[0] * p) / p;
     }
-    case CalcFunctionId::Sqr: return std::sqrt(a[0]);
-    case CalcFunctionId::Sin: return std::sin(a[0]);
-    case CalcFunctionId::Cos: return std::cos(a[0]);
-    case CalcFunctionId::Tan: return std::tan(a[0]);
-    case CalcFunctionId::Asin: return std::asin(a[0]);
-    case CalcFunctionId::Acos: return std::acos(a[0]);
-    case CalcFunctionId::Atan: return std::atan(a[0]);
-    case CalcFunctionId::Sinh: return std::sinh(a[0]);
-    case CalcFunctionId::Cosh: return std::cosh(a[0]);
-    case CalcFunctionId::Tanh: return std::tanh(a[0]);
-    case CalcFunctionId::DateSerial: return DateSerialOf(a[0], a[1], a[2]);
-    case CalcFunctionId::Now: { // one reading of the clock for the whole date
+    case ECalcFunctionId::Sqr: return std::sqrt(a[0]);
+    case ECalcFunctionId::Sin: return std::sin(a[0]);
+    case ECalcFunctionId::Cos: return std::cos(a[0]);
+    case ECalcFunctionId::Tan: return std::tan(a[0]);
+    case ECalcFunctionId::Asin: return std::asin(a[0]);
+    case ECalcFunctionId::Acos: return std::acos(a[0]);
+    case ECalcFunctionId::Atan: return std::atan(a[0]);
+    case ECalcFunctionId::Sinh: return std::sinh(a[0]);
+    case ECalcFunctionId::Cosh: return std::cosh(a[0]);
+    case ECalcFunctionId::Tanh: return std::tanh(a[0]);
+    case ECalcFunctionId::DateSerial: return DateSerialOf(a[0], a[1], a[2]);
+    case ECalcFunctionId::Now: { // one reading of the clock for the whole date
         const CalcDate today = CalcToday();
         return static_cast<double>(CCalculator::DateSerial(today.year, today.month, today.day));
     }
-    case CalcFunctionId::NowDay: return CalcToday().day;
-    case CalcFunctionId::NowMonth: return CalcToday().month;
-    case CalcFunctionId::NowYear: return CalcToday().year;
-    case CalcFunctionId::Year: return YearOf(a[0]);
-    case CalcFunctionId::Month: return MonthOf(a[0]);
-    case CalcFunctionId::Day: return DayOf(a[0]);
+    case ECalcFunctionId::NowDay: return CalcToday().day;
+    case ECalcFunctionId::NowMonth: return CalcToday().month;
+    case ECalcFunctionId::NowYear: return CalcToday().year;
+    case ECalcFunctionId::Year: return YearOf(a[0]);
+    case ECalcFunctionId::Month: return MonthOf(a[0]);
+    case ECalcFunctionId::Day: return DayOf(a[0]);
     // 0 and NaN choose the third argument.
-    case CalcFunctionId::If: return (a[0] < 0 || a[0] > 0) ? a[1] : a[2];
-    case CalcFunctionId::Count: break;
+    case ECalcFunctionId::If: return (a[0] < 0 || a[0] > 0) ? a[1] : a[2];
+    case ECalcFunctionId::Count: break;
     }
     return kNaN;
 }
@@ -148,6 +148,6 @@ bool CCalculator::CallFunction(std::string_view name, CValueStack& stack, double
     for (std::size_t i = 0; i < count && i < std::size(args); ++i)
         args[i] = stack[stack.size() - count + i];
     stack.resize(stack.size() - count);
-    result = Compute(static_cast<CalcFunctionId>(index), args);
+    result = Compute(static_cast<ECalcFunctionId>(index), args);
     return true;
 }

@@ -47,11 +47,11 @@ SelfTestResult RunSelfTest(std::span<const SelfTestCase> cases)
         failure.formula = c.formula;
         failure.failedIndex = static_cast<int>(i);
         if (calc.Calculate(c.formula, value) <= 0) {
-            failure.outcome = SelfTestOutcome::CalcError;
+            failure.outcome = ESelfTestOutcome::CalcError;
             return failure;
         }
         if (value != c.expected) { // exact, no tolerance
-            failure.outcome = SelfTestOutcome::WrongValue;
+            failure.outcome = ESelfTestOutcome::WrongValue;
             failure.value = value;
             return failure;
         }

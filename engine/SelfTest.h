@@ -12,7 +12,7 @@ struct SelfTestCase
     double expected;
 };
 
-enum class SelfTestOutcome {
+enum class ESelfTestOutcome {
     Passed,     // every case gave its expected value exactly
     CalcError,  // Calculate returned a code of 0 or below
     WrongValue, // Calculate succeeded with a different value
@@ -20,7 +20,7 @@ enum class SelfTestOutcome {
 
 struct SelfTestResult
 {
-    SelfTestOutcome outcome = SelfTestOutcome::Passed;
+    ESelfTestOutcome outcome = ESelfTestOutcome::Passed;
     std::string_view formula; // the failing case's formula; empty when passed
     double value = 0;         // the computed value, for WrongValue
     int failedIndex = -1;     // 0-based index of the failing case

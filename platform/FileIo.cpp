@@ -151,9 +151,9 @@ EFileError ReadWholeFile(const QString& path, std::string& bytes, std::size_t ma
     return result;
 }
 
-SFileStamp FileStampOf(const QString& path)
+FileStamp FileStampOf(const QString& path)
 {
-    SFileStamp stamp;
+    FileStamp stamp;
     struct stat info
     {
     };

@@ -37,7 +37,7 @@ EFileError FileErrorFromErrno(int error);
 EFileError ReadWholeFile(const QString& path, std::string& bytes, std::size_t maxBytes);
 
 // What identifies one state of a file on disk: a write by any program changes it.
-struct SFileStamp
+struct FileStamp
 {
     bool exists = false;
     long long size = 0;
@@ -46,11 +46,11 @@ struct SFileStamp
     unsigned long long inode = 0; // a file renamed into the place is another file
     unsigned long long device = 0;
 
-    bool operator==(const SFileStamp&) const = default;
+    bool operator==(const FileStamp&) const = default;
 };
 
 // The stamp of the file at `path` now, links followed; anything but a regular file counts as none.
-SFileStamp FileStampOf(const QString& path);
+FileStamp FileStampOf(const QString& path);
 
 // Whether `path` names a file that can be opened for reading (a folder cannot).
 bool CanReadFile(const QString& path);

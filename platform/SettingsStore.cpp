@@ -58,7 +58,7 @@ std::optional<int> ParseInt(QStringView text)
 }
 
 // One value to write, as QSettings takes it.
-struct SChange
+struct ValueChange
 {
     QString section;
     QString name;
@@ -69,9 +69,9 @@ struct SChange
 // None when QSettings would not keep the names as they stand: it takes '/' for a group
 // separator, drops an empty name and reads every other spelling of a section "General" back as
 // "General".
-std::optional<SChange> ChangeOf(const SettingsValue& value)
+std::optional<ValueChange> ChangeOf(const SettingsValue& value)
 {
-    SChange change{QStringFromCp932(value.section), QStringFromCp932(value.name), {}, {}};
+    ValueChange change{QStringFromCp932(value.section), QStringFromCp932(value.name), {}, {}};
     if (change.name.isEmpty() || change.section.contains(u'/') || change.name.contains(u'/'))
         return std::nullopt;
     if (change.section.compare(QLatin1StringView("general"), Qt::CaseInsensitive) == 0 &&
@@ -101,12 +101,12 @@ QSettings::SettingsMap AllValues(const QSettings& settings)
 // size and time only, so the fresh read looks at the file under a new name, which goes to
 // `temporary`. False when the file does not hold every value intended.
 bool WriteWithQSettings(QString& temporary, const QString& target,
-                        const std::vector<SChange>& changes)
+                        const std::vector<ValueChange>& changes)
 {
     QSettings::SettingsMap intended;
     {
         QSettings writer(temporary, QSettings::IniFormat);
-        for (const SChange& change : changes)
+        for (const ValueChange& change : changes)
             writer.setValue(change.key, change.text);
         intended = AllValues(writer);
         writer.sync();
@@ -126,9 +126,9 @@ bool WriteWithQSettings(QString& temporary, const QString& target,
 // in together or not at all.
 EFileError WriteValuesToFile(const QString& fileName, std::span<const SettingsValue> values)
 {
-    std::vector<SChange> changes;
+    std::vector<ValueChange> changes;
     for (const SettingsValue& value : values) {
-        std::optional<SChange> change = ChangeOf(value);
+        std::optional<ValueChange> change = ChangeOf(value);
         if (!change)
             return EFileError::BadPath;
         changes.push_back(std::move(*change));
@@ -150,7 +150,7 @@ EFileError WriteValuesToFile(const QString& fileName, std::span<const SettingsVa
     const CSettingsStoreText oldText(
         QByteArrayView(old.data(), static_cast<qsizetype>(old.size())));
     bool changed = false;
-    for (const SChange& change : changes)
+    for (const ValueChange& change : changes)
         changed = changed || oldText.Value(change.section, change.name) != change.text;
     if (!changed)
         return EFileError::None;

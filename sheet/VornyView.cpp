@@ -148,7 +148,7 @@ void CVornyView::OnCaretMoved()
     if (hint == m_strHint)
         return;
     m_strHint = std::move(hint);
-    emit functionHintChanged(m_strHint);
+    emit FunctionHintChanged(m_strHint);
 }
 
 bool CVornyView::CaretLineHasFormula() const
@@ -212,7 +212,7 @@ void CVornyView::OnInitialUpdate()
 {
     RefreshTemplateCaptions();
     ApplyFont();
-    emit fitFrameToForm();
+    emit FitFrameToForm();
     ApplyTabStops(); // the control imposes no text limit of its own
 
     m_edit->SetRedraw(false);
@@ -245,7 +245,7 @@ void CVornyView::OnKeypad(int id)
     if (id == ID_KEY_TAX)
         AnnounceAnswer();
     if (id == ID_KEY_MS || id == ID_KEY_MC || id == ID_KEY_MPLUS || id == ID_KEY_MMINUS)
-        emit memoryChanged(m_dMemory);
+        emit MemoryChanged(m_dMemory);
     if (followUp.templateNumber != 0) {
         InsertTemplate(followUp.templateNumber);
         m_edit->Focus();

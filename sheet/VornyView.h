@@ -82,11 +82,11 @@ public:
 
 signals:
     // The initial update asks the frame to fit its client area to FormSize().
-    void fitFrameToForm();
+    void FitFrameToForm();
     // A memory key changed the memory register.
-    void memoryChanged(double memory);
+    void MemoryChanged(double memory);
     // The caret entered, left or moved between functions: FunctionHint() is the new hint.
-    void functionHintChanged(const QString& hint);
+    void FunctionHintChanged(const QString& hint);
 
 private:
     void CreateKeypad();

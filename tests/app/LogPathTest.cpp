@@ -175,7 +175,7 @@ TEST(ModuleDirPath, JoinsTheProgramFolderAndTheName)
 
 TEST(PlatformVersion, CountsAsFiveOrMore)
 {
-    const SPlatformVersion version = GetPlatformVersion();
+    const PlatformVersion version = GetPlatformVersion();
     EXPECT_GE(version.major, 5);
     EXPECT_GE(version.minor, 0);
 }

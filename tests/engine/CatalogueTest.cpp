@@ -39,7 +39,7 @@ TEST(Catalogue, TextsAreWholeCodePage932)
 TEST(Catalogue, EntriesAreWellFormed)
 {
     const CCalcFunctionArray& catalogue = GetCalcFunctions();
-    ASSERT_EQ(catalogue.GetSize(), static_cast<int>(CalcFunctionId::Count));
+    ASSERT_EQ(catalogue.GetSize(), static_cast<int>(ECalcFunctionId::Count));
     std::set<std::string> names;
     for (int i = 0; i < catalogue.GetSize(); ++i) {
         const CCalcFunction& f = catalogue.GetAt(i);
@@ -63,14 +63,14 @@ TEST(Catalogue, EntriesAreWellFormed)
 // The entries stand in the order the dispatcher's ids name them (ORDER CALCFUNC).
 TEST(Catalogue, OrderOfTheIds)
 {
-    const std::pair<CalcFunctionId, const char*> rows[] = {
-        {CalcFunctionId::Abs, "ABS"},
-        {CalcFunctionId::Round, "ROUND"},
-        {CalcFunctionId::Sqr, "SQR"},
-        {CalcFunctionId::Tanh, "TANH"},
-        {CalcFunctionId::DateSerial, "DATESERIAL"},
-        {CalcFunctionId::Day, "DAY"},
-        {CalcFunctionId::If, "IF"},
+    const std::pair<ECalcFunctionId, const char*> rows[] = {
+        {ECalcFunctionId::Abs, "ABS"},
+        {ECalcFunctionId::Round, "ROUND"},
+        {ECalcFunctionId::Sqr, "SQR"},
+        {ECalcFunctionId::Tanh, "TANH"},
+        {ECalcFunctionId::DateSerial, "DATESERIAL"},
+        {ECalcFunctionId::Day, "DAY"},
+        {ECalcFunctionId::If, "IF"},
     };
     for (const auto& [id, name] : rows)
         EXPECT_EQ(GetCalcFunctions().GetAt(static_cast<int>(id)).m_strName, name);
@@ -80,12 +80,12 @@ TEST(Catalogue, OrderOfTheIds)
 TEST(Catalogue, ByteWidths)
 {
     const CCalcFunctionArray& catalogue = GetCalcFunctions();
-    const CCalcFunction& ifEntry = catalogue.GetAt(static_cast<int>(CalcFunctionId::If));
+    const CCalcFunction& ifEntry = catalogue.GetAt(static_cast<int>(ECalcFunctionId::If));
     EXPECT_NE(ifEntry.m_strParams.find("1,"), std::string::npos);
     EXPECT_NE(ifEntry.m_strComment.find("\x82\x50"), std::string::npos); // "１"
-    EXPECT_EQ(catalogue.GetAt(static_cast<int>(CalcFunctionId::Log)).m_strComment.substr(0, 2),
+    EXPECT_EQ(catalogue.GetAt(static_cast<int>(ECalcFunctionId::Log)).m_strComment.substr(0, 2),
               "10");
-    EXPECT_NE(catalogue.GetAt(static_cast<int>(CalcFunctionId::Sinh)).m_strComment.find(' '),
+    EXPECT_NE(catalogue.GetAt(static_cast<int>(ECalcFunctionId::Sinh)).m_strComment.find(' '),
               std::string::npos);
 }
 

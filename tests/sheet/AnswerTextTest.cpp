@@ -104,11 +104,11 @@ TEST(AnswerText, RawLines)
 TEST(SelfTestMessage, Texts)
 {
     EXPECT_EQ(Cp932ToUtf8(SelfTestMessage({})), "正常終了");
-    SelfTestResult wrong{SelfTestOutcome::WrongValue, "3+5*2", 14, 2};
+    SelfTestResult wrong{ESelfTestOutcome::WrongValue, "3+5*2", 14, 2};
     EXPECT_EQ(Cp932ToUtf8(SelfTestMessage(wrong)), "誤り：3+5*2->14");
     wrong.value = 1234567.5;
     EXPECT_EQ(Cp932ToUtf8(SelfTestMessage(wrong)), "誤り：3+5*2->1.23457e+06");
-    const SelfTestResult calcError{SelfTestOutcome::CalcError, "IF(1>2,3,4)", 0, 17};
+    const SelfTestResult calcError{ESelfTestOutcome::CalcError, "IF(1>2,3,4)", 0, 17};
     EXPECT_EQ(Cp932ToUtf8(SelfTestMessage(calcError)), "計算エラー：IF(1>2,3,4)");
 }
 

@@ -264,7 +264,7 @@ TEST_F(ViewTest, ShortcutsWorkTheKeys)
 TEST_F(ViewTest, MemoryKeysReportTheMemory)
 {
     std::vector<double> reported;
-    QObject::connect(view.get(), &CVornyView::memoryChanged, view.get(),
+    QObject::connect(view.get(), &CVornyView::MemoryChanged, view.get(),
                      [&](double memory) { reported.push_back(memory); });
     Load("3");
     PressEnter();
@@ -278,7 +278,7 @@ TEST_F(ViewTest, MemoryKeysReportTheMemory)
 TEST_F(ViewTest, TheFunctionHintFollowsTheCaret)
 {
     QStringList reported;
-    QObject::connect(view.get(), &CVornyView::functionHintChanged, view.get(),
+    QObject::connect(view.get(), &CVornyView::FunctionHintChanged, view.get(),
                      [&](const QString& hint) { reported << hint; });
     Type(QStringLiteral("1+ROUND(2.5"));
     ASSERT_EQ(reported.size(), 1); // once, at "ROUND", and not again inside its parentheses
@@ -699,7 +699,7 @@ TEST_F(ViewTest, InitialUpdateLoadsTheLogAndOpensLinesBelowIt)
     const std::string log = Log(50);
     Sheet().SetText(log); // as the document loads it: no change notification
     int fits = 0;
-    QObject::connect(view.get(), &CVornyView::fitFrameToForm, [&fits] { ++fits; });
+    QObject::connect(view.get(), &CVornyView::FitFrameToForm, [&fits] { ++fits; });
 
     view->OnInitialUpdate();
     EXPECT_EQ(fits, 1);
