@@ -4,7 +4,6 @@
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -22,6 +21,6 @@ int main(int argc, char** argv)
     layout->addLayout(buttons);
     window.show();
     window.repaint();
-    QTimer::singleShot(0, &WriteStartupProbe);
+    WriteStartupProbeOncePainted(window);
     return QApplication::exec();
 }
