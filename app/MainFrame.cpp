@@ -62,7 +62,6 @@ CMainFrame::CMainFrame(ISettingsStore& store, IDesktop& desktop,
     : m_store(store), m_desktop(desktop), m_defaultLogPath(std::move(defaultLogPath)),
       m_helpFilePath(std::move(helpFilePath))
 {
-    setWindowIcon(AppIcon());
     setAcceptDrops(false);
     m_menu = BuildMainMenu(*this, [this](int id) { RouteCommand(id); });
     for (QMenu* menu : menuBar()->findChildren<QMenu*>())
