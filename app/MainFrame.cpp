@@ -16,7 +16,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -65,9 +64,6 @@ CMainFrame::CMainFrame(ISettingsStore& store, IDesktop& desktop,
     : m_store(store), m_desktop(desktop), m_defaultLogPath(std::move(defaultLogPath)),
       m_helpFilePath(std::move(helpFilePath))
 {
-    setWindowIcon(AppIcon());
-    // Also the icon of the windows that stand alone: the help window that キーワードで検索 opens.
-    QApplication::setWindowIcon(AppIcon());
     setAcceptDrops(false);
     m_menu = BuildMainMenu(*this, [this](int id) { RouteCommand(id); });
     for (QMenu* menu : menuBar()->findChildren<QMenu*>())
@@ -188,12 +184,14 @@ bool CMainFrame::OnCommand(int id)
     case ID_HELP_KEYWORD:
         // No test for the file first, and no message for a missing one; a file that is there but
         // cannot be read is reported, as the viewer would.
+        // The help window stands alone: it takes the application's icon, which is the window's.
+        QApplication::setWindowIcon(AppIcon());
         if (!ShowHelpFile(m_helpFilePath, EHelpPage::Index, nullptr) &&
             QFileInfo(m_helpFilePath).isFile())
             ReportUnreadableHelp(nullptr);
         break;
     case ID_HOMEPAGE:
-        QDesktopServices::openUrl(QUrl(HomePageAddress())); // the result is not examined
+        m_desktop.OpenUrl(QUrl(HomePageAddress())); // the result is not examined
         break;
     case ID_HELP_FINDER:
     case ID_DEFAULT_HELP:

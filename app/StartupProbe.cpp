@@ -3,6 +3,7 @@
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <string_view>
@@ -32,14 +33,18 @@ long ResidentKiB()
 
 } // namespace
 
-void WriteStartupProbe()
+std::int64_t StartupProbeClock()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+void WriteStartupProbe(std::int64_t shownAtNs)
 {
     const char* path = std::getenv("BRUNOVELT_STARTUP_PROBE");
     if (!path || !*path)
         return;
-    const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                         std::chrono::system_clock::now().time_since_epoch())
-                         .count();
     std::ofstream probe(path, std::ios::app);
-    probe << now << ' ' << ResidentKiB() << '\n';
+    probe << shownAtNs << ' ' << ResidentKiB() << '\n';
 }

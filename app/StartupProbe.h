@@ -1,7 +1,17 @@
 #pragma once
 
-// For measuring start-up (bench/startup-bench.sh): when the environment variable
-// BRUNOVELT_STARTUP_PROBE names a file, appends to it one line with the wall-clock time in
-// nanoseconds since the epoch and the resident memory in KiB, to be called once the window is
-// shown and painted. Does nothing otherwise; a file that cannot be written is skipped.
-void WriteStartupProbe();
+#include <cstdint>
+
+class QWidget;
+
+// For measuring start-up (bench/startup_bench.py): when the environment variable
+// BRUNOVELT_STARTUP_PROBE names a file, appends to it one line with `shownAtNs`, the time the
+// window was shown and painted as StartupProbeClock() gave it, and the resident memory in KiB.
+// Does nothing otherwise; a file that cannot be written is skipped.
+void WriteStartupProbe(std::int64_t shownAtNs);
+// The wall-clock time in nanoseconds since the epoch.
+std::int64_t StartupProbeClock();
+
+// Writes the probe with the time of `window`'s first paint (the window shown already), once the
+// work queued for after that paint is done. Needs a QApplication.
+void WriteStartupProbeOncePainted(QWidget& window);

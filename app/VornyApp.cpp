@@ -1,6 +1,8 @@
 #include "VornyApp.h"
 
 #include "AboutDlg.h"
+#include "AfterFirstPaint.h"
+#include "AppIcons.h"
 #include "AppCommandIds.h"
 #include "DocumentDialogs.h"
 #include "LogPath.h"
@@ -105,21 +107,26 @@ bool CVornyApp::InitInstance(const QStringList& arguments)
         m_bHandedOver = true;
         return false;
     }
-    // What saves that were cut short left beside the document and the settings.
-    RemoveStaleTemporaries(path);
-    RemoveStaleTemporaries(CSettingsStore::DefaultFileName());
-
     const bool opened = path.isEmpty()
                             ? m_doc->FileNew()
                             : m_doc->OpenDocumentFile(path) == CVornyDoc::EOpenResult::Opened;
     if (!opened)
         return false;
     m_instance = std::make_unique<CSingleInstance>([this] { Activate(); });
-    m_instance->Serve(m_doc->GetPathName());
 
     m_frame->show();
     m_frame->activateWindow();
     m_frame->repaint();
+    // What the first sight of the window does not need follows its first paint: the window's
+    // icon, the end of what saves that were cut short left beside the document and the settings,
+    // and the socket through which a second start finds this window.
+    RunAfterFirstPaint(*m_frame, [this, path] {
+        m_frame->setWindowIcon(AppIcon());
+        RemoveStaleTemporaries(path);
+        RemoveStaleTemporaries(CSettingsStore::DefaultFileName());
+        if (m_instance && m_doc)
+            m_instance->Serve(m_doc->GetPathName());
+    });
     return true;
 }
 

@@ -1,12 +1,12 @@
 #include "CommandLineTool.h"
 #include "Desktop.h"
+#include "MainFrame.h"
 #include "StartupProbe.h"
 #include "VornyApp.h"
 #include "WindowSystemCheck.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
-#include <QTimer>
 #include <QTranslator>
 
 #include <cstdio>
@@ -38,7 +38,6 @@ int main(int argc, char** argv)
     arguments.removeFirst();
     if (!app.InitInstance(arguments))
         return app.HandedOver() ? 0 : 1; // another window has the document and came to the front
-    // The window is shown and painted; the timer fires after the queued start-up steps.
-    QTimer::singleShot(0, &WriteStartupProbe);
+    WriteStartupProbeOncePainted(app.MainFrame());
     return QApplication::exec();
 }

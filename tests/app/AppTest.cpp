@@ -1,5 +1,6 @@
 #include "AppCommandIds.h"
 #include "CommandIds.h"
+#include "AppIcons.h"
 #include "Keypad.h"
 #include "ShowHelpFile.h"
 #include "Sjis.h"
@@ -525,7 +526,7 @@ TEST(MainFrameHelp, TheKeywordWindowShowsTheProgramIcon)
     QWidget* window = HelpWindowInstance();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->parentWidget(), nullptr);
-    const QImage expected = frame.windowIcon().pixmap(32).toImage();
+    const QImage expected = AppIcon().pixmap(32).toImage();
     EXPECT_FALSE(expected.isNull());
     EXPECT_EQ(window->windowIcon().pixmap(32).toImage(), expected);
     CloseHelpWindow();
