@@ -260,20 +260,6 @@ TEST_F(ViewTest, ShortcutsWorkTheKeys)
     EXPECT_EQ(view->Memory(), 0);
 }
 
-// The memory keys report the register; other keys do not.
-TEST_F(ViewTest, MemoryKeysReportTheMemory)
-{
-    std::vector<double> reported;
-    QObject::connect(view.get(), &CVornyView::MemoryChanged, view.get(),
-                     [&](double memory) { reported.push_back(memory); });
-    Load("3");
-    PressEnter();
-    for (const int id : {int{ID_KEY_MS}, int{ID_KEY_MPLUS}, ID_KEY_0 + 1, int{ID_KEY_MR},
-                         int{ID_KEY_MMINUS}, int{ID_KEY_MC}})
-        Click(id);
-    EXPECT_EQ(reported, (std::vector<double>{3, 6, 3, 0}));
-}
-
 // The catalogue's entry for the function the caret is in, reported as the caret comes and goes.
 TEST_F(ViewTest, TheFunctionHintFollowsTheCaret)
 {
