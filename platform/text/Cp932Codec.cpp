@@ -83,6 +83,17 @@ const unsigned char* SkipAscii(const unsigned char* p, const unsigned char* end)
     return p;
 }
 
+// Copies the ASCII run that starts at `p` to `o`, the same in code page 932 as in UTF-8; both
+// move past it.
+void CopyAsciiRun(const unsigned char*& p, const unsigned char* end, unsigned char*& o)
+{
+    const unsigned char* run = SkipAscii(p, end);
+    const auto count = static_cast<std::size_t>(run - p);
+    std::memcpy(o, p, count);
+    o += count;
+    p = run;
+}
+
 struct Decoded
 {
     std::uint16_t codePoint;
@@ -228,11 +239,7 @@ std::string Cp932ToUtf8(std::string_view bytes)
     unsigned char* o = begin;
     while (p != end) {
         if (*p < 0x80) {
-            const unsigned char* run = SkipAscii(p, end);
-            const auto count = static_cast<std::size_t>(run - p);
-            std::memcpy(o, p, count);
-            o += count;
-            p = run;
+            CopyAsciiRun(p, end, o);
             continue;
         }
         const Decoded d = DecodeNonAscii(p, end);
@@ -282,11 +289,7 @@ std::string Utf8ToCp932(std::string_view utf8)
     unsigned char* o = begin;
     while (p != end) {
         if (*p < 0x80) {
-            const unsigned char* run = SkipAscii(p, end);
-            const auto count = static_cast<std::size_t>(run - p);
-            std::memcpy(o, p, count);
-            o += count;
-            p = run;
+            CopyAsciiRun(p, end, o);
             continue;
         }
         const std::size_t length = Utf8SequenceLength(p, end);
