@@ -54,9 +54,9 @@ EMessageResult ClosedAnswer(EMessageButtons buttons)
     return EMessageResult::Cancel;
 }
 
-// A box without a parent window (one shown at start-up, before the main window) in the middle of
-// the screen. Qt places such a box before it has its final size, or leaves it to the window
-// manager, which may put it in a corner.
+// A box without a parent window on screen (one shown at start-up, before the main window is) in
+// the middle of the screen. Qt places such a box before it has its final size, or leaves it to
+// the window manager, which may put it in a corner.
 class CCentredMessageBox : public QMessageBox
 {
 public:
@@ -66,7 +66,9 @@ protected:
     void showEvent(QShowEvent* event) override
     {
         QMessageBox::showEvent(event); // gives the box its size
-        if (parentWidget())
+        // Over a window on screen Qt centres it already; at start-up the main window exists but
+        // is not shown yet, and a box over it would stand at the screen's corner.
+        if (parentWidget() && parentWidget()->window()->isVisible())
             return;
         const QScreen* screen = QGuiApplication::primaryScreen();
         if (!screen)
