@@ -91,6 +91,12 @@ bool IsPiName(std::string_view name)
 // An operator-stack entry: an operator character, "(" or a name (a range of the working copy).
 struct StackEntry
 {
+    // A constructor, so that emplace_back stores the fields in place: a pushed aggregate was
+    // built on the stack and copied, and the copy's wide load stalled on the narrow stores.
+    StackEntry(unsigned char op, std::size_t at, std::size_t size)
+        : first(op), begin(at), length(size)
+    {}
+
     unsigned char first; // the operator, '(' or the name's first letter
     std::size_t begin;
     std::size_t length;
@@ -304,7 +310,7 @@ int Convert(std::string_view text, std::vector<StackEntry>& ops, Evaluation& eva
                 break;
             }
             afterPi = IsPiName(text.substr(begin, p - begin));
-            ops.push_back({c, begin, p - begin});
+            ops.emplace_back(c, begin, p - begin);
             continue;
         }
         const bool piBefore = afterPi;
@@ -325,9 +331,9 @@ int Convert(std::string_view text, std::vector<StackEntry>& ops, Evaluation& eva
             // Left to right within a level: an entry of the same or a higher level goes first.
             while (!ops.empty() && GetPriority(c, ops.back().first) <= 0)
                 flushTop();
-            ops.push_back({c, p, 1});
+            ops.emplace_back(c, p, 1);
             break;
-        case CharKind::Open: ops.push_back({c, p, 1}); break;
+        case CharKind::Open: ops.emplace_back(c, p, 1); break;
         case CharKind::Close:
             if (ops.empty())
                 return CALC_ERR_PAREN;

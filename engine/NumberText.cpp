@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <iterator>
 #include <system_error>
 
 namespace {
@@ -13,6 +15,162 @@ bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
 }
+
+#if defined(__SIZEOF_INT128__)
+
+__extension__ typedef unsigned __int128 Uint128; // __extension__: not ISO C++, quiet under -Wpedantic
+
+// 5^k for k = 0 to 22: each below 2^52, so a 53-bit mantissa times one fits in 105 bits.
+constexpr std::uint64_t kPowersOfFive[] = {1ULL,
+                                           5ULL,
+                                           25ULL,
+                                           125ULL,
+                                           625ULL,
+                                           3125ULL,
+                                           15625ULL,
+                                           78125ULL,
+                                           390625ULL,
+                                           1953125ULL,
+                                           9765625ULL,
+                                           48828125ULL,
+                                           244140625ULL,
+                                           1220703125ULL,
+                                           6103515625ULL,
+                                           30517578125ULL,
+                                           152587890625ULL,
+                                           762939453125ULL,
+                                           3814697265625ULL,
+                                           19073486328125ULL,
+                                           95367431640625ULL,
+                                           476837158203125ULL,
+                                           2384185791015625ULL};
+
+constexpr std::uint64_t kPowersOfTenU64[] = {1ULL,
+                                             10ULL,
+                                             100ULL,
+                                             1000ULL,
+                                             10000ULL,
+                                             100000ULL,
+                                             1000000ULL,
+                                             10000000ULL,
+                                             100000000ULL,
+                                             1000000000ULL,
+                                             10000000000ULL,
+                                             100000000000ULL,
+                                             1000000000000ULL,
+                                             10000000000000ULL,
+                                             100000000000000ULL,
+                                             1000000000000000ULL,
+                                             10000000000000000ULL,
+                                             100000000000000000ULL};
+
+// "%.<precision>g" of a finite, non-zero, normal `value` whose decimal exponent X after rounding
+// lies where 10^(precision-1-X) is at most 10^22. There value * 10^(precision-1-X) is
+// mantissa * 5^k * 2^(exponent+k) with 5^k exact, so the significant digits and their rounding
+// (half to even, as printf rounds an exact tie) come from integer arithmetic alone. Returns false,
+// writing nothing, for any other value; the general conversion then does it.
+bool AppendGeneralScaled(std::string& out, double value, int precision)
+{
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    const int biased = static_cast<int>((bits >> 52) & 0x7ff);
+    if (biased == 0 || biased == 0x7ff)
+        return false; // subnormals (and never-seen infinities) go the general way
+    const std::uint64_t mantissa = (bits & ((1ULL << 52) - 1)) | (1ULL << 52);
+    const int binaryExponent = biased - 1075; // |value| = mantissa * 2^binaryExponent
+
+    const std::uint64_t lowest = kPowersOfTenU64[precision - 1];
+    const std::uint64_t limit = kPowersOfTenU64[precision];
+    // |value| lies in [2^(biased-1023), 2^(biased-1022)); floor(e * log10(2)) estimates X and the
+    // loop corrects it by one where it is off.
+    int decimalExponent = ((biased - 1023) * 78913) >> 18;
+    std::uint64_t digits = 0;
+    for (int attempt = 0;; ++attempt) {
+        if (attempt == 3)
+            return false;
+        const int k = precision - 1 - decimalExponent;
+        if (k < 0 || k >= static_cast<int>(std::size(kPowersOfFive)))
+            return false;
+        const Uint128 scaled = static_cast<Uint128>(mantissa) * kPowersOfFive[k];
+        const int shift = -(binaryExponent + k); // value * 10^k = scaled / 2^shift
+        Uint128 whole = 0;
+        if (shift <= 0) {
+            if (shift < -20)
+                return false;
+            whole = scaled << -shift;
+        } else if (shift < 105) {
+            whole = scaled >> shift;
+        }
+        if (whole < lowest) {
+            --decimalExponent;
+            continue;
+        }
+        if (whole >= limit) {
+            ++decimalExponent;
+            continue;
+        }
+        digits = static_cast<std::uint64_t>(whole);
+        if (shift > 0) {
+            const Uint128 rest = scaled - (whole << shift);
+            const Uint128 half = static_cast<Uint128>(1) << (shift - 1);
+            if (rest > half || (rest == half && (digits & 1) != 0))
+                ++digits;
+        }
+        if (digits == limit) { // 9.99..95 rounds up to the next power of ten
+            digits = lowest;
+            ++decimalExponent;
+        }
+        break;
+    }
+
+    // "%g" drops the fraction's trailing zeros; the digits before the point all stay.
+    const bool exponentForm = decimalExponent < -4 || decimalExponent >= precision;
+    const std::size_t kept =
+        exponentForm || decimalExponent < 0 ? 1 : static_cast<std::size_t>(decimalExponent) + 1;
+    char text[20];
+    std::to_chars(text, text + sizeof text, digits);
+    auto significant = static_cast<std::size_t>(precision);
+    while (significant > kept && text[significant - 1] == '0')
+        --significant;
+    const std::string_view all(text, significant);
+
+    if (value < 0)
+        out += '-';
+    if (exponentForm) {
+        out += all[0];
+        if (significant > 1) {
+            out += '.';
+            out += all.substr(1);
+        }
+        out += decimalExponent < 0 ? "e-" : "e+";
+        const int magnitude = decimalExponent < 0 ? -decimalExponent : decimalExponent;
+        if (magnitude < 10)
+            out += '0';
+        char exponent[4];
+        out.append(exponent, std::to_chars(exponent, exponent + sizeof exponent, magnitude).ptr);
+    } else if (decimalExponent >= 0) {
+        const auto intDigits = static_cast<std::size_t>(decimalExponent) + 1;
+        out += all.substr(0, intDigits);
+        if (significant > intDigits) {
+            out += '.';
+            out += all.substr(intDigits);
+        }
+    } else {
+        out += "0.";
+        out.append(static_cast<std::size_t>(-decimalExponent - 1), '0');
+        out += all;
+    }
+    return true;
+}
+
+#else
+
+bool AppendGeneralScaled(std::string&, double, int)
+{
+    return false; // without a 128-bit integer the general conversion does every value
+}
+
+#endif
 
 } // namespace
 
@@ -34,6 +192,8 @@ void AppendGeneral(std::string& out, double value, int precision)
     // common answer and skips the general conversion. -0 goes the long way to keep its sign.
     if (value == std::trunc(value) && std::fabs(value) < kExactPowersOfTen[precision] && value != 0)
         r = std::to_chars(buffer, buffer + sizeof buffer, static_cast<std::int64_t>(value));
+    else if (value != 0 && AppendGeneralScaled(out, value, precision))
+        return;
     else
         r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general,
                           precision);
