@@ -28,9 +28,10 @@ constexpr std::size_t kKeyBytes = 7;
 template <typename Map> std::uint64_t NameKey(std::string_view name, Map map)
 {
     std::uint64_t key = name.size() < 255 ? name.size() : 255;
-    for (std::size_t k = 0; k < kKeyBytes; ++k)
-        key = (key << 8) | (k < name.size() ? map(static_cast<unsigned char>(name[k])) : 0u);
-    return key;
+    const std::size_t bytes = name.size() < kKeyBytes ? name.size() : kKeyBytes;
+    for (std::size_t k = 0; k < bytes; ++k)
+        key = (key << 8) | map(static_cast<unsigned char>(name[k]));
+    return key << (8 * (kKeyBytes - bytes)); // a shorter name's missing bytes are zero
 }
 
 unsigned AsIs(unsigned char c)
@@ -43,21 +44,55 @@ unsigned InCapitals(unsigned char c)
     return byteclass::ToUpper(c);
 }
 
+// The slot where the search for `key` starts; the table's size is a power of two.
+std::size_t FirstSlot(std::uint64_t key, std::size_t slotCount)
+{
+    return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> 32) & (slotCount - 1);
+}
+
 } // namespace
 
 int CCalcFunctionArray::Add(const CCalcFunction& entry)
 {
     m_entries.push_back(entry);
     m_nameKeys.push_back(NameKey(entry.m_strName, AsIs));
+    if (m_entries.size() * 2 > m_slots.size())
+        Rehash();
+    else {
+        std::size_t slot = FirstSlot(m_nameKeys.back(), m_slots.size());
+        while (m_slots[slot] >= 0)
+            slot = (slot + 1) & (m_slots.size() - 1);
+        m_slots[slot] = GetSize() - 1;
+    }
     return GetSize() - 1;
+}
+
+void CCalcFunctionArray::Rehash()
+{
+    std::size_t count = 64;
+    while (count < m_entries.size() * 2)
+        count *= 2;
+    m_slots.assign(count, -1);
+    // In index order, so that of two equal names the first is found first.
+    for (std::size_t i = 0; i < m_nameKeys.size(); ++i) {
+        std::size_t slot = FirstSlot(m_nameKeys[i], count);
+        while (m_slots[slot] >= 0)
+            slot = (slot + 1) & (count - 1);
+        m_slots[slot] = static_cast<int>(i);
+    }
 }
 
 int CCalcFunctionArray::FindIndex(std::string_view name) const
 {
     // The same as comparing a capitalised copy of the name with each entry, without the copy:
     // the keys settle the length and the first bytes, the loop the rest.
+    if (m_slots.empty())
+        return -1;
     const std::uint64_t key = NameKey(name, InCapitals);
-    for (std::size_t i = 0; i < m_nameKeys.size(); ++i) {
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t slot = FirstSlot(key, m_slots.size()); m_slots[slot] >= 0;
+         slot = (slot + 1) & mask) {
+        const auto i = static_cast<std::size_t>(m_slots[slot]);
         if (m_nameKeys[i] != key)
             continue;
         const std::string& entry = m_entries[i].m_strName;

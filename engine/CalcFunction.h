@@ -40,10 +40,14 @@ public:
     int GetSize() const { return static_cast<int>(m_entries.size()); }
 
 private:
+    void Rehash();
+
     std::vector<CCalcFunction> m_entries;
-    // ORDER m_entries: each name's length and first seven bytes packed in one word, so that a
-    // lookup compares one word per entry.
+    // ORDER m_entries: each name's length and first seven bytes packed in one word.
     std::vector<std::uint64_t> m_nameKeys;
+    // An open-addressed table of entry indexes (-1 for a free slot) keyed by the words above, at
+    // most half full, so that a lookup compares about one word.
+    std::vector<int> m_slots;
 };
 
 // The one catalogue, built in full on the first call and kept until the program exits.

@@ -88,7 +88,7 @@ bool IsPiName(std::string_view name)
     return name == "PI" || name == "pi";
 }
 
-// An operator-stack entry: an operator character, "(" or a name (a range of the working copy).
+// An operator-stack entry: an operator character, "(" or a name (a range of the text read).
 struct StackEntry
 {
     // A constructor, so that emplace_back stores the fields in place: a pushed aggregate was
@@ -245,27 +245,10 @@ private:
     int m_error = 0;
 };
 
-// The formula as the tokeniser reads it: up to its first NUL, with every ',' that stands outside
-// all parentheses dropped, so that "1,234,567" is one number while commas inside a call separate
-// its arguments. Only a formula that has a ',' is copied into `copy`.
+// The formula without every ',' that stands outside all parentheses, so that "1,234,567" is one
+// number while commas inside a call separate its arguments. Written into `copy`.
 std::string_view WithoutGroupSeparators(std::string_view formula, std::string& copy)
 {
-    const std::size_t nul = formula.find('\0');
-    if (nul != std::string_view::npos)
-        formula = formula.substr(0, nul);
-    // Most commas separate arguments; only a formula with one outside all parentheses is copied.
-    // The depth before each comma is counted without a branch per character.
-    long long depthBefore = 0;
-    std::size_t counted = 0;
-    std::size_t comma = formula.find(',');
-    for (; comma != std::string_view::npos; comma = formula.find(',', comma + 1)) {
-        for (; counted < comma; ++counted)
-            depthBefore += (formula[counted] == '(') - (formula[counted] == ')');
-        if (depthBefore <= 0)
-            break;
-    }
-    if (comma == std::string_view::npos)
-        return formula; // the common case: nothing to drop
     copy.assign(formula);
     std::size_t kept = 0;
     long long depth = 0;
@@ -282,6 +265,12 @@ std::string_view WithoutGroupSeparators(std::string_view formula, std::string& c
     return copy;
 }
 
+// Convert's answer when it meets a ',' outside all parentheses: the formula is read again without
+// such commas. Everything before the comma reads the same either way, so only the conversion's
+// work up to that point is lost, and the common formula is never scanned for commas beforehand.
+constexpr int kReadWithoutSeparators = 2;
+static_assert(kReadWithoutSeparators != CALC_OK && kReadWithoutSeparators != CALC_ERR_PAREN);
+
 // The tokeniser and the conversion to postfix order. A number buffer starts at any character
 // that is no operator, parenthesis, comma or letter (or at a sign '-') and runs on over digits and
 // '.'; a name is a run of letters. Each is handed over where it ends, so a token is read in one
@@ -294,6 +283,7 @@ int Convert(std::string_view text, std::vector<StackEntry>& ops, Evaluation& eva
     };
 
     bool afterPi = false; // the character before p ends the name PI or pi
+    std::size_t depth = 0; // of parentheses; a ')' with none open is an error at once
     std::size_t p = 0;
     while (p < text.size()) {
         const auto c = static_cast<unsigned char>(text[p]);
@@ -333,7 +323,10 @@ int Convert(std::string_view text, std::vector<StackEntry>& ops, Evaluation& eva
                 flushTop();
             ops.emplace_back(c, p, 1);
             break;
-        case CharKind::Open: ops.emplace_back(c, p, 1); break;
+        case CharKind::Open:
+            ops.emplace_back(c, p, 1);
+            ++depth;
+            break;
         case CharKind::Close:
             if (ops.empty())
                 return CALC_ERR_PAREN;
@@ -343,11 +336,14 @@ int Convert(std::string_view text, std::vector<StackEntry>& ops, Evaluation& eva
                     return CALC_ERR_PAREN;
             }
             ops.pop_back();
+            --depth;
             // The name of the function whose argument list this ')' closes follows its arguments.
             if (!ops.empty() && byteclass::IsLetter(ops.back().first))
                 flushTop();
             break;
         case CharKind::Comma:
+            if (depth == 0)
+                return kReadWithoutSeparators;
             // A comma completes its argument; its "(" stays.
             while (!ops.empty() && ops.back().first != '(')
                 flushTop();
@@ -376,14 +372,24 @@ int CCalculator::Calculate(std::string_view formula, double& result) const
     std::string copy = std::move(scratch.copy);
     std::vector<StackEntry> ops = std::move(scratch.ops);
     CValueStack values = std::move(scratch.values);
-    const std::string_view text = WithoutGroupSeparators(formula, copy);
-    ops.clear();
-    values.clear();
 
-    Evaluation eval(*this, text, values);
-    int code = Convert(text, ops, eval);
-    if (code == CALC_OK && eval.error() != 0)
-        code = eval.error();
+    // The formula is read up to its first NUL.
+    const std::size_t nul = formula.find('\0');
+    std::string_view text = formula.substr(0, nul);
+    int code = CALC_OK;
+    for (;;) {
+        ops.clear();
+        values.clear();
+        Evaluation eval(*this, text, values);
+        code = Convert(text, ops, eval);
+        if (code == kReadWithoutSeparators) {
+            text = WithoutGroupSeparators(text, copy); // has no such comma: this runs once
+            continue;
+        }
+        if (code == CALC_OK && eval.error() != 0)
+            code = eval.error();
+        break;
+    }
     if (code == CALC_OK && values.empty())
         code = CALC_ERR_FORMULA; // "()" and the like leave nothing to answer
     if (code == CALC_OK)

@@ -228,47 +228,10 @@ std::string GroupThousands(std::string_view plain)
     return out;
 }
 
-double ParseDecimalPrefix(std::string_view text)
+double ParseLongDecimal(const char* first, const char* last, const char* intBegin,
+                        const char* intEnd)
 {
-    std::size_t used = 0;
-    return ParseDecimalPrefix(text, used);
-}
-
-double ParseDecimalPrefix(std::string_view text, std::size_t& used)
-{
-    // One pass reads the digits and gathers them into the mantissa as it goes; the mantissa is
-    // used only when it is exact (15 digits at most), so wrapping beyond that does no harm.
-    const char* const first = text.data();
-    const char* const end = first + text.size();
-    const char* p = first;
-    const bool negative = p < end && *p == '-';
-    if (negative)
-        ++p;
-    std::uint64_t mantissa = 0;
-    const char* const intBegin = p;
-    for (; p < end && IsDigit(*p); ++p)
-        mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
-    const char* const intEnd = p;
-    std::size_t fracDigits = 0;
-    if (p < end && *p == '.') {
-        const char* const fracBegin = ++p;
-        for (; p < end && IsDigit(*p); ++p)
-            mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
-        fracDigits = static_cast<std::size_t>(p - fracBegin);
-    }
-    const char* const last = p; // after the fraction's digits, or intEnd when no '.' follows
-    used = static_cast<std::size_t>(last - first);
-    const auto intDigits = static_cast<std::size_t>(intEnd - intBegin);
-    if (intDigits + fracDigits == 0)
-        return 0; // "-", "." and "-." read as zero
-
-    // Up to 15 significant digits and 22 decimals: the mantissa and the power of ten are both
-    // exact doubles, so one division rounds correctly.
-    if (intDigits + fracDigits <= 15 && fracDigits <= 22) {
-        const double value = static_cast<double>(mantissa) / kExactPowersOfTen[fracDigits];
-        return negative ? -value : value;
-    }
-
+    const bool negative = *first == '-';
     double value = 0;
     const auto r = std::from_chars(first, last, value, std::chars_format::fixed);
     if (r.ec == std::errc::result_out_of_range) {

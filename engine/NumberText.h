@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -26,10 +28,57 @@ inline std::string FormatAnswer(double value)
 // Text with an exponent, and "inf" and "nan", stay as they are.
 std::string GroupThousands(std::string_view plain);
 
+// The part of ParseDecimalPrefix for numbers of more than 15 digits or 22 decimals: the text
+// from `first` (a '-' or the first digit) to `last`, its integer digits from intBegin to intEnd.
+double ParseLongDecimal(const char* first, const char* last, const char* intBegin,
+                        const char* intEnd);
+
 // Reads the longest leading decimal number of `text`: an optional '-', digits, an optional '.',
 // digits (no exponent, no '+'). Correctly rounded; overflow gives an infinity; text with no digit
-// gives 0.
-double ParseDecimalPrefix(std::string_view text);
-// The same, and `used` is set to the length of the number read (0 when text has no '-', digit or
-// '.' to begin with; "-" and "." count as read).
-double ParseDecimalPrefix(std::string_view text, std::size_t& used);
+// gives 0. `used` is set to the length of the number read (0 when text has no '-', digit or '.'
+// to begin with; "-" and "." count as read).
+//
+// Inline, because the evaluator reads every literal through it and most are short: one pass
+// gathers the digits into the mantissa as it goes, and the mantissa is used only when it is exact
+// (15 digits at most), so wrapping beyond that does no harm.
+inline double ParseDecimalPrefix(std::string_view text, std::size_t& used)
+{
+    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    const char* const first = text.data();
+    const char* const end = first + text.size();
+    const char* p = first;
+    const bool negative = p < end && *p == '-';
+    if (negative)
+        ++p;
+    std::uint64_t mantissa = 0;
+    const char* const intBegin = p;
+    for (; p < end && isDigit(*p); ++p)
+        mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+    const char* const intEnd = p;
+    std::size_t fracDigits = 0;
+    if (p < end && *p == '.') {
+        const char* const fracBegin = ++p;
+        for (; p < end && isDigit(*p); ++p)
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+        fracDigits = static_cast<std::size_t>(p - fracBegin);
+    }
+    used = static_cast<std::size_t>(p - first);
+    const auto intDigits = static_cast<std::size_t>(intEnd - intBegin);
+    if (intDigits + fracDigits == 0)
+        return 0; // "-", "." and "-." read as zero
+
+    // Up to 15 significant digits and 22 decimals: the mantissa and the power of ten are both
+    // exact doubles, so one division rounds correctly.
+    if (intDigits + fracDigits <= 15 && fracDigits <= 22) {
+        const double value = static_cast<double>(mantissa) / kExactPowersOfTen[fracDigits];
+        return negative ? -value : value;
+    }
+    return ParseLongDecimal(first, p, intBegin, intEnd);
+}
+
+// The same, without the length.
+inline double ParseDecimalPrefix(std::string_view text)
+{
+    std::size_t used = 0;
+    return ParseDecimalPrefix(text, used);
+}
