@@ -282,7 +282,7 @@ int Convert(std::string_view text, std::vector<StackEntry>& ops, Evaluation& eva
         ops.pop_back();
     };
 
-    bool afterPi = false; // the character before p ends the name PI or pi
+    bool afterPi = false;  // the character before p ends the name PI or pi
     std::size_t depth = 0; // of parentheses; a ')' with none open is an error at once
     std::size_t p = 0;
     while (p < text.size()) {

@@ -18,7 +18,8 @@ bool IsDigit(char c)
 
 #if defined(__SIZEOF_INT128__)
 
-__extension__ typedef unsigned __int128 Uint128; // __extension__: not ISO C++, quiet under -Wpedantic
+// __extension__: a 128-bit integer is not ISO C++, and -Wpedantic says so without it.
+__extension__ typedef unsigned __int128 Uint128;
 
 // 5^k for k = 0 to 22: each below 2^52, so a 53-bit mantissa times one fits in 105 bits.
 constexpr std::uint64_t kPowersOfFive[] = {1ULL,
