@@ -113,9 +113,3 @@ std::int32_t CCalcFunctionArray::GetArgCount(std::string_view name) const
     const int index = FindIndex(name);
     return index < 0 ? -1 : GetAt(index).m_nArgs;
 }
-
-const CCalcFunctionArray& GetCalcFunctions()
-{
-    static const CCalcFunctionArray catalogue;
-    return catalogue;
-}

@@ -50,8 +50,13 @@ private:
     std::vector<int> m_slots;
 };
 
-// The one catalogue, built in full on the first call and kept until the program exits.
-const CCalcFunctionArray& GetCalcFunctions();
+// The one catalogue, built in full on the first call and kept until the program exits. Inline,
+// so that the evaluator's calls test the guard in place.
+inline const CCalcFunctionArray& GetCalcFunctions()
+{
+    static const CCalcFunctionArray catalogue;
+    return catalogue;
+}
 
 // ORDER CALCFUNC: the catalogue's entries, in order.
 enum class ECalcFunctionId : int {

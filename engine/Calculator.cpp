@@ -83,9 +83,10 @@ int GetPriority(unsigned char a, unsigned char b)
     return kChars.level[a] - kChars.level[b];
 }
 
-bool IsPiName(std::string_view name)
+inline bool IsPiName(std::string_view name)
 {
-    return name == "PI" || name == "pi";
+    return name.size() == 2 &&
+           ((name[0] == 'P' && name[1] == 'I') || (name[0] == 'p' && name[1] == 'i'));
 }
 
 // An operator-stack entry: an operator character, "(" or a name (a range of the text read).

@@ -128,39 +128,47 @@ bool AppendGeneralScaled(std::string& out, double value, int precision)
     const bool exponentForm = decimalExponent < -4 || decimalExponent >= precision;
     const std::size_t kept =
         exponentForm || decimalExponent < 0 ? 1 : static_cast<std::size_t>(decimalExponent) + 1;
-    char text[20];
-    std::to_chars(text, text + sizeof text, digits);
+    char digitText[20];
+    for (int i = precision - 1; i >= 0; --i) { // exactly `precision` digits
+        digitText[i] = static_cast<char>('0' + digits % 10);
+        digits /= 10;
+    }
     auto significant = static_cast<std::size_t>(precision);
-    while (significant > kept && text[significant - 1] == '0')
+    while (significant > kept && digitText[significant - 1] == '0')
         --significant;
-    const std::string_view all(text, significant);
 
+    // Written into a buffer and appended once: '-', up to 17 digits, "0.000" and "e-22" fit.
+    char text[48];
+    char* w = text;
+    auto put = [&w](const char* from, std::size_t count) {
+        std::memcpy(w, from, count);
+        w += count;
+    };
     if (value < 0)
-        out += '-';
+        *w++ = '-';
     if (exponentForm) {
-        out += all[0];
+        *w++ = digitText[0];
         if (significant > 1) {
-            out += '.';
-            out += all.substr(1);
+            *w++ = '.';
+            put(digitText + 1, significant - 1);
         }
-        out += decimalExponent < 0 ? "e-" : "e+";
+        // The exponent lies from precision - 23 to precision: two digits always suffice.
         const int magnitude = decimalExponent < 0 ? -decimalExponent : decimalExponent;
-        if (magnitude < 10)
-            out += '0';
-        char exponent[4];
-        out.append(exponent, std::to_chars(exponent, exponent + sizeof exponent, magnitude).ptr);
+        *w++ = 'e';
+        *w++ = decimalExponent < 0 ? '-' : '+';
+        *w++ = static_cast<char>('0' + magnitude / 10);
+        *w++ = static_cast<char>('0' + magnitude % 10);
     } else if (decimalExponent >= 0) {
-        const auto intDigits = static_cast<std::size_t>(decimalExponent) + 1;
-        out += all.substr(0, intDigits);
-        if (significant > intDigits) {
-            out += '.';
-            out += all.substr(intDigits);
+        put(digitText, kept);
+        if (significant > kept) {
+            *w++ = '.';
+            put(digitText + kept, significant - kept);
         }
     } else {
-        out += "0.";
-        out.append(static_cast<std::size_t>(-decimalExponent - 1), '0');
-        out += all;
+        put("0.000", static_cast<std::size_t>(1 - decimalExponent)); // X is -1 to -4
+        put(digitText, significant);
     }
+    out.append(text, static_cast<std::size_t>(w - text));
     return true;
 }
 
@@ -191,7 +199,9 @@ void AppendGeneral(std::string& out, double value, int precision)
     std::to_chars_result r;
     // Whole numbers with no more digits than the precision print as themselves; this is the
     // common answer and skips the general conversion. -0 goes the long way to keep its sign.
-    if (value == std::trunc(value) && std::fabs(value) < kExactPowersOfTen[precision] && value != 0)
+    // Below 10^17 the conversion to 64 bits is defined, so it tests wholeness too.
+    const bool small = std::fabs(value) < kExactPowersOfTen[precision];
+    if (small && value != 0 && value == static_cast<double>(static_cast<std::int64_t>(value)))
         r = std::to_chars(buffer, buffer + sizeof buffer, static_cast<std::int64_t>(value));
     else if (value != 0 && AppendGeneralScaled(out, value, precision))
         return;
