@@ -1,5 +1,6 @@
 #include "CommandLineTool.h"
 #include "Desktop.h"
+#include "DialogUnits.h"
 #include "MainFrame.h"
 #include "StartupProbe.h"
 #include "VornyApp.h"
@@ -32,6 +33,7 @@ int main(int argc, char** argv)
     if (qtTexts.load(QStringLiteral("qtbase_ja"),
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
+    UseJapaneseApplicationFont();
     CDesktop desktop; // every box and dialog of the run
     CVornyApp app(desktop);
     QStringList arguments = QCoreApplication::arguments();

@@ -1,5 +1,6 @@
 #include "DialogUnits.h"
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QString>
@@ -23,24 +24,51 @@ int MulDiv(int a, int b, int c)
     return static_cast<int>(result);
 }
 
+namespace {
+
+// The dialog font's family: the first of these that is installed, the Windows name first, so that
+// a system that has the font (or maps the name to one) uses it. Looked up once, because each
+// look-up of a family that is not installed asks fontconfig for its aliases. Empty when none is
+// installed.
+const QString& DialogFamily()
+{
+    static const QString family = [] {
+        static const QStringList kFamilies = {
+            QStringLiteral("ＭＳ Ｐゴシック"),  QStringLiteral("MS PGothic"),
+            QStringLiteral("IPAPGothic"),       QStringLiteral("IPA Pゴシック"),
+            QStringLiteral("VL PGothic"),       QStringLiteral("TakaoPGothic"),
+            QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans JP")};
+        for (const QString& candidate : kFamilies)
+            if (QFontDatabase::hasFamily(candidate))
+                return candidate;
+        return QString();
+    }();
+    return family;
+}
+
+} // namespace
+
 QFont DialogFont()
 {
-    // Families tried in turn; the Windows name first, so that a system that has the font (or
-    // maps the name to one) uses it.
-    static const QStringList kFamilies = {
-        QStringLiteral("ＭＳ Ｐゴシック"),  QStringLiteral("MS PGothic"),
-        QStringLiteral("IPAPGothic"),       QStringLiteral("IPA Pゴシック"),
-        QStringLiteral("VL PGothic"),       QStringLiteral("TakaoPGothic"),
-        QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans JP")};
     QFont font;
-    for (const QString& family : kFamilies) {
-        if (QFontDatabase::hasFamily(family)) {
-            font.setFamily(family);
-            break;
-        }
-    }
+    if (!DialogFamily().isEmpty())
+        font.setFamily(DialogFamily());
     font.setPointSize(9);
     return font;
+}
+
+void UseJapaneseApplicationFont()
+{
+    // Every text of the window is Japanese. With a desktop font that has no Japanese, Qt looks
+    // for a fallback font for each text, which costs the first paint several milliseconds, and
+    // one text shows its Latin letters in one font and its kana in another.
+    const QFont desktopFont = QApplication::font();
+    if (DialogFamily().isEmpty() ||
+        QFontDatabase::writingSystems(desktopFont.family()).contains(QFontDatabase::Japanese))
+        return;
+    QFont font = desktopFont; // the desktop's size and style, in the Japanese family
+    font.setFamily(DialogFamily());
+    QApplication::setFont(font);
 }
 
 CDialogUnits::CDialogUnits(const QFont& font)

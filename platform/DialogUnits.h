@@ -12,6 +12,10 @@ int MulDiv(int a, int b, int c);
 // the first Japanese proportional Gothic that is (IPA P Gothic on Debian).
 QFont DialogFont();
 
+// Makes the dialog font's family the application's font, at the desktop's size, unless the
+// desktop's font has Japanese itself. Needs a QApplication.
+void UseJapaneseApplicationFont();
+
 // Dialog-template units for a dialog in `font`, as Windows converts them: a horizontal unit is a
 // quarter of the font's average character width (the width of "A".."Z" and "a".."z" over 26,
 // rounded), a vertical unit an eighth of the font's character height.
