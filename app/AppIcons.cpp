@@ -72,5 +72,11 @@ QIcon OwnToolbarIcon(EToolbarIcon which)
 
 QIcon ToolbarIcon(EToolbarIcon which)
 {
+    // Qt names "hicolor" where the desktop names no icon theme. That theme holds the icons of
+    // applications and none for actions, and the first look through it costs the start-up
+    // several milliseconds, so our own icons are taken at once.
+    const QString theme = QIcon::themeName();
+    if (theme.isEmpty() || theme == QLatin1String("hicolor"))
+        return OwnToolbarIcon(which);
     return QIcon::fromTheme(ToolbarIconThemeName(which), OwnToolbarIcon(which));
 }
