@@ -1,5 +1,6 @@
 #include "WindowSystemCheck.h"
 
+#include <string>
 #include <string_view>
 
 namespace {
@@ -61,4 +62,13 @@ bool CanOpenWindow(std::span<const char* const> args,
     static_cast<void>(err);
     return true;
 #endif
+}
+
+bool SessionBusMayExist(const std::function<const char*(const char*)>& getenv,
+                        const std::function<bool(const char*)>& exists)
+{
+    if (IsSet(getenv("DBUS_SESSION_BUS_ADDRESS")))
+        return true;
+    const char* runtime = getenv("XDG_RUNTIME_DIR");
+    return IsSet(runtime) && exists((std::string(runtime) + "/bus").c_str());
 }

@@ -12,3 +12,10 @@
 // none, a one-line reason goes to `err`.
 bool CanOpenWindow(std::span<const char* const> args,
                    const std::function<const char*(const char*)>& getenv, std::FILE* err);
+
+// Whether a session bus may be there, over which a global menu bar would take the window's menus:
+// DBUS_SESSION_BUS_ADDRESS names one, or XDG_RUNTIME_DIR holds its "bus" socket. Without one
+// Qt's question for the global menu only costs the start-up its milliseconds. `exists` tells
+// whether a path exists.
+bool SessionBusMayExist(const std::function<const char*(const char*)>& getenv,
+                        const std::function<bool(const char*)>& exists);

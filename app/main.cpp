@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <span>
 
 int main(int argc, char** argv)
@@ -25,6 +26,12 @@ int main(int argc, char** argv)
             args, [](const char* name) { return std::getenv(name); }, stderr))
         return 1; // rather than Qt's abort without a display
 
+    if (!SessionBusMayExist([](const char* name) { return std::getenv(name); },
+                            [](const char* path) {
+                                std::error_code error;
+                                return std::filesystem::exists(path, error);
+                            }))
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar); // no global menu to ask
     QApplication application(argc, argv); // takes Qt's own options out of the arguments
     // The desktop entry's name, by which Wayland shells give the window its entry's icon and name.
     QGuiApplication::setDesktopFileName(QStringLiteral("jp.example.brunovelt"));

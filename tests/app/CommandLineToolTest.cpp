@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <map>
+#include <string_view>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
@@ -170,6 +171,39 @@ TEST(WindowMode, NeedsADisplay)
         const std::string reason = ReadAll(err);
         EXPECT_EQ(std::count(reason.begin(), reason.end(), '\n'), canOpen ? 0 : 1);
         std::fclose(err);
+    }
+}
+
+// A global menu is asked for only where a session bus may answer.
+TEST(WindowMode, SessionBusForTheGlobalMenu)
+{
+    const struct
+    {
+        const char* address;
+        const char* runtime;
+        bool socketThere;
+        bool mayExist;
+    } rows[] = {
+        {nullptr, nullptr, false, false},           {"", "", true, false},
+        {"unix:path=/run/b", nullptr, false, true}, {nullptr, "/run/user/1", true, true},
+        {nullptr, "/run/user/1", false, false},
+    };
+    for (const auto& row : rows) {
+        std::string asked;
+        const bool mayExist = SessionBusMayExist(
+            [&row](const char* name) {
+                return std::string_view(name) == "DBUS_SESSION_BUS_ADDRESS" ? row.address
+                       : std::string_view(name) == "XDG_RUNTIME_DIR"        ? row.runtime
+                                                                            : nullptr;
+            },
+            [&](const char* path) {
+                asked = path;
+                return row.socketThere;
+            });
+        EXPECT_EQ(mayExist, row.mayExist) << (row.runtime ? row.runtime : "-");
+        if (row.runtime && *row.runtime && !(row.address && *row.address)) {
+            EXPECT_EQ(asked, std::string(row.runtime) + "/bus");
+        }
     }
 }
 

@@ -1,10 +1,11 @@
 #include "KeyLockPanes.h"
 
+#include "GrabWhenAsked.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QStatusBar>
@@ -60,8 +61,7 @@ TEST(KeyLockPanes, FollowTheXServersIndicators)
     EXPECT_TRUE(PaneShows(*panes, CKeyLockPanes::Caps, "CAP"));
     lock(numLock, numLock);
     EXPECT_TRUE(PaneShows(*panes, CKeyLockPanes::Num, "NUM"));
-    EXPECT_TRUE(bar.grab().save(
-        QDir(QCoreApplication::applicationDirPath()).filePath("key-lock-panes.png")));
+    GrabWhenAsked(bar, QStringLiteral("key-lock-panes.png"));
     lock(LockMask, 0);
     EXPECT_TRUE(PaneShows(*panes, CKeyLockPanes::Caps, ""));
     EXPECT_EQ(panes->PaneText(CKeyLockPanes::Num), QStringLiteral("NUM"));

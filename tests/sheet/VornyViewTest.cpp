@@ -18,7 +18,6 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QDir>
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontMetricsF>
@@ -593,9 +592,7 @@ TEST_F(ViewTest, FontDialogOpensOnTheStoredFontAndOkKeepsIt)
             const QFont offered = dynamic_cast<QFontDialog&>(dialog).currentFont();
             family = offered.family();
             style = offered.styleName();
-            dialog.grab().save(
-                QDir(QCoreApplication::applicationDirPath())
-                    .filePath("font-dialog-" + QString(style).replace(u' ', u'-') + ".png"));
+            GrabWhenAsked(dialog, "font-dialog-" + QString(style).replace(u' ', u'-') + ".png");
             dialog.accept();
         });
         view->OnCommand(ID_VIEW_FONT);
