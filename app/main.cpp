@@ -22,15 +22,14 @@ int main(int argc, char** argv)
                                             static_cast<std::size_t>(argc > 0 ? argc - 1 : 0));
     if (const auto status = RunCommandLineTool(args, stdin, stdout, stderr))
         return *status;
-    if (!CanOpenWindow(
-            args, [](const char* name) { return std::getenv(name); }, stderr))
+    const auto environment = [](const char* name) { return std::getenv(name); };
+    if (!CanOpenWindow(args, environment, stderr))
         return 1; // rather than Qt's abort without a display
 
-    if (!SessionBusMayExist([](const char* name) { return std::getenv(name); },
-                            [](const char* path) {
-                                std::error_code error;
-                                return std::filesystem::exists(path, error);
-                            }))
+    if (!SessionBusMayExist(environment, [](const char* path) {
+            std::error_code error;
+            return std::filesystem::exists(path, error);
+        }))
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar); // no global menu to ask
     QApplication application(argc, argv); // takes Qt's own options out of the arguments
     // The desktop entry's name, by which Wayland shells give the window its entry's icon and name.

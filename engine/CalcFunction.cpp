@@ -58,12 +58,8 @@ int CCalcFunctionArray::Add(const CCalcFunction& entry)
     m_nameKeys.push_back(NameKey(entry.m_strName, AsIs));
     if (m_entries.size() * 2 > m_slots.size())
         Rehash();
-    else {
-        std::size_t slot = FirstSlot(m_nameKeys.back(), m_slots.size());
-        while (m_slots[slot] >= 0)
-            slot = (slot + 1) & (m_slots.size() - 1);
-        m_slots[slot] = GetSize() - 1;
-    }
+    else
+        PutInSlot(m_entries.size() - 1);
     return GetSize() - 1;
 }
 
@@ -74,12 +70,16 @@ void CCalcFunctionArray::Rehash()
         count *= 2;
     m_slots.assign(count, -1);
     // In index order, so that of two equal names the first is found first.
-    for (std::size_t i = 0; i < m_nameKeys.size(); ++i) {
-        std::size_t slot = FirstSlot(m_nameKeys[i], count);
-        while (m_slots[slot] >= 0)
-            slot = (slot + 1) & (count - 1);
-        m_slots[slot] = static_cast<int>(i);
-    }
+    for (std::size_t i = 0; i < m_nameKeys.size(); ++i)
+        PutInSlot(i);
+}
+
+void CCalcFunctionArray::PutInSlot(std::size_t index)
+{
+    std::size_t slot = FirstSlot(m_nameKeys[index], m_slots.size());
+    while (m_slots[slot] >= 0)
+        slot = (slot + 1) & (m_slots.size() - 1);
+    m_slots[slot] = static_cast<int>(index);
 }
 
 int CCalcFunctionArray::FindIndex(std::string_view name) const

@@ -40,7 +40,8 @@ public:
     int GetSize() const { return static_cast<int>(m_entries.size()); }
 
 private:
-    void Rehash();
+    void Rehash();                     // sizes the table for the entries and fills it anew
+    void PutInSlot(std::size_t index); // entry `index` into the first free slot from its key's
 
     std::vector<CCalcFunction> m_entries;
     // ORDER m_entries: each name's length and first seven bytes packed in one word.

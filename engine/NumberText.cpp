@@ -1,69 +1,37 @@
 #include "NumberText.h"
 
+#include "ByteClass.h"
 #include "Calculator.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <iterator>
 #include <system_error>
 
 namespace {
-
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
 
 #if defined(__SIZEOF_INT128__)
 
 // __extension__: a 128-bit integer is not ISO C++, and -Wpedantic says so without it.
 __extension__ typedef unsigned __int128 Uint128;
 
-// 5^k for k = 0 to 22: each below 2^52, so a 53-bit mantissa times one fits in 105 bits.
-constexpr std::uint64_t kPowersOfFive[] = {1ULL,
-                                           5ULL,
-                                           25ULL,
-                                           125ULL,
-                                           625ULL,
-                                           3125ULL,
-                                           15625ULL,
-                                           78125ULL,
-                                           390625ULL,
-                                           1953125ULL,
-                                           9765625ULL,
-                                           48828125ULL,
-                                           244140625ULL,
-                                           1220703125ULL,
-                                           6103515625ULL,
-                                           30517578125ULL,
-                                           152587890625ULL,
-                                           762939453125ULL,
-                                           3814697265625ULL,
-                                           19073486328125ULL,
-                                           95367431640625ULL,
-                                           476837158203125ULL,
-                                           2384185791015625ULL};
+// base^0 .. base^(N-1), each exact in 64 bits.
+template <std::size_t N> constexpr std::array<std::uint64_t, N> Powers(std::uint64_t base)
+{
+    std::array<std::uint64_t, N> powers{};
+    powers[0] = 1;
+    for (std::size_t k = 1; k < N; ++k)
+        powers[k] = powers[k - 1] * base;
+    return powers;
+}
 
-constexpr std::uint64_t kPowersOfTenU64[] = {1ULL,
-                                             10ULL,
-                                             100ULL,
-                                             1000ULL,
-                                             10000ULL,
-                                             100000ULL,
-                                             1000000ULL,
-                                             10000000ULL,
-                                             100000000ULL,
-                                             1000000000ULL,
-                                             10000000000ULL,
-                                             100000000000ULL,
-                                             1000000000000ULL,
-                                             10000000000000ULL,
-                                             100000000000000ULL,
-                                             1000000000000000ULL,
-                                             10000000000000000ULL,
-                                             100000000000000000ULL};
+// 5^k for k = 0 to 22: each below 2^52, so a 53-bit mantissa times one fits in 105 bits.
+constexpr auto kPowersOfFive = Powers<23>(5);
+static_assert(kPowersOfFive[22] < (1ULL << 52));
+// 10^p for the precisions 1 to 17 and the one below.
+constexpr auto kPowersOfTenU64 = Powers<18>(10);
 
 // "%.<precision>g" of a finite, non-zero, normal `value` whose decimal exponent X after rounding
 // lies where 10^(precision-1-X) is at most 10^22. There value * 10^(precision-1-X) is
@@ -80,8 +48,9 @@ bool AppendGeneralScaled(std::string& out, double value, int precision)
     const std::uint64_t mantissa = (bits & ((1ULL << 52) - 1)) | (1ULL << 52);
     const int binaryExponent = biased - 1075; // |value| = mantissa * 2^binaryExponent
 
-    const std::uint64_t lowest = kPowersOfTenU64[precision - 1];
-    const std::uint64_t limit = kPowersOfTenU64[precision];
+    const auto digitCount = static_cast<std::size_t>(precision); // 1 to 17
+    const std::uint64_t lowest = kPowersOfTenU64[digitCount - 1];
+    const std::uint64_t limit = kPowersOfTenU64[digitCount];
     // |value| lies in [2^(biased-1023), 2^(biased-1022)); floor(e * log10(2)) estimates X and the
     // loop corrects it by one where it is off.
     int decimalExponent = ((biased - 1023) * 78913) >> 18;
@@ -90,9 +59,10 @@ bool AppendGeneralScaled(std::string& out, double value, int precision)
         if (attempt == 3)
             return false;
         const int k = precision - 1 - decimalExponent;
-        if (k < 0 || k >= static_cast<int>(std::size(kPowersOfFive)))
+        if (k < 0 || k >= static_cast<int>(kPowersOfFive.size()))
             return false;
-        const Uint128 scaled = static_cast<Uint128>(mantissa) * kPowersOfFive[k];
+        const Uint128 scaled =
+            static_cast<Uint128>(mantissa) * kPowersOfFive[static_cast<std::size_t>(k)];
         const int shift = -(binaryExponent + k); // value * 10^k = scaled / 2^shift
         Uint128 whole = 0;
         if (shift <= 0) {
@@ -133,7 +103,7 @@ bool AppendGeneralScaled(std::string& out, double value, int precision)
         digitText[i] = static_cast<char>('0' + digits % 10);
         digits /= 10;
     }
-    auto significant = static_cast<std::size_t>(precision);
+    std::size_t significant = digitCount;
     while (significant > kept && digitText[significant - 1] == '0')
         --significant;
 
@@ -222,7 +192,8 @@ std::string GroupThousands(std::string_view plain)
 {
     const std::size_t digitsBegin = (!plain.empty() && plain[0] == '-') ? 1 : 0;
     std::size_t digitsEnd = digitsBegin;
-    while (digitsEnd < plain.size() && IsDigit(plain[digitsEnd]))
+    while (digitsEnd < plain.size() &&
+           byteclass::IsDigit(static_cast<unsigned char>(plain[digitsEnd])))
         ++digitsEnd;
     const std::size_t count = digitsEnd - digitsBegin;
 

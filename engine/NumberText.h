@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ByteClass.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -43,7 +45,7 @@ double ParseLongDecimal(const char* first, const char* last, const char* intBegi
 // (15 digits at most), so wrapping beyond that does no harm.
 inline double ParseDecimalPrefix(std::string_view text, std::size_t& used)
 {
-    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    auto isDigit = [](char c) { return byteclass::IsDigit(static_cast<unsigned char>(c)); };
     const char* const first = text.data();
     const char* const end = first + text.size();
     const char* p = first;
