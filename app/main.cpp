@@ -1,6 +1,7 @@
 #include "CommandLineTool.h"
 #include "Desktop.h"
 #include "DialogUnits.h"
+#include "FontListWarmUp.h"
 #include "MainFrame.h"
 #include "StartupProbe.h"
 #include "VornyApp.h"
@@ -31,6 +32,7 @@ int main(int argc, char** argv)
             return std::filesystem::exists(path, error);
         }))
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar); // no global menu to ask
+    CFontListWarmUp fontList;             // while Qt connects to the display
     QApplication application(argc, argv); // takes Qt's own options out of the arguments
     // The desktop entry's name, by which Wayland shells give the window its entry's icon and name.
     QGuiApplication::setDesktopFileName(QStringLiteral("jp.example.brunovelt"));
@@ -39,8 +41,9 @@ int main(int argc, char** argv)
     if (qtTexts.load(QStringLiteral("qtbase_ja"),
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
-    UseJapaneseApplicationFont();
-    CDesktop desktop; // every box and dialog of the run
+    fontList.Wait();
+    UseJapaneseApplicationFont(); // the first font asked for
+    CDesktop desktop;             // every box and dialog of the run
     CVornyApp app(desktop);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();

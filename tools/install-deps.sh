@@ -15,6 +15,7 @@ run=(
   cmake g++ make pkg-config       # toolchain
   qt6-base-dev libgl-dev          # the window (Qt 6 Widgets)
   libx11-dev                      # the keyboard's lock indicators on an X display (XKB)
+  libfontconfig-dev               # the font list, loaded beside the display's connection
   fonts-ipafont-gothic            # Japanese fixed and proportional fonts (IPAGothic, IPAPGothic)
   qt6-translations-l10n           # Japanese texts of Qt's own buttons and file dialogs
   libchm-dev                      # reading the compiled help file
