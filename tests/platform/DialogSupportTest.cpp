@@ -1,6 +1,7 @@
 #include "Sjis.h"
 #include "Cp932QString.h"
 #include "DataExchange.h"
+#include "DeferredIconStyle.h"
 #include "DialogUnits.h"
 #include "FontResolver.h"
 #include "TestDesktop.h"
@@ -22,10 +23,13 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSpinBox>
+#include <QStyleFactory>
+#include <QStyleOption>
 #include <QTimer>
 #include <QWidget>
 
 #include <climits>
+#include <memory>
 #include <string>
 
 namespace {
@@ -484,6 +488,29 @@ TEST(FontResolver, ScreenDpiIsSensible)
     const int dpi = ScreenDpi();
     EXPECT_GE(dpi, 48);
     EXPECT_LE(dpi, 480);
+}
+
+// The deferred extension icons draw as the style's own, in either direction; other icons are the
+// style's at once.
+TEST(DeferredIconStyle, IconsLookAsTheStylesOwn)
+{
+    const QString key = QApplication::style()->name();
+    const CDeferredIconStyle deferred(key);
+    const std::unique_ptr<QStyle> plain(QStyleFactory::create(key));
+    ASSERT_TRUE(plain);
+    for (const QStyle::StandardPixmap which :
+         {QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_ToolBarVerticalExtensionButton,
+          QStyle::SP_DialogOkButton}) {
+        for (const Qt::LayoutDirection direction : {Qt::LeftToRight, Qt::RightToLeft}) {
+            QStyleOption option;
+            option.direction = direction;
+            const QIcon expected = plain->standardIcon(which, &option);
+            const QIcon icon = deferred.standardIcon(which, &option);
+            SCOPED_TRACE(testing::Message() << which << " " << direction);
+            ASSERT_FALSE(icon.isNull());
+            EXPECT_EQ(icon.pixmap(16).toImage(), expected.pixmap(16).toImage());
+        }
+    }
 }
 
 } // namespace
