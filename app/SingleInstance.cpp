@@ -1,11 +1,12 @@
 #include "SingleInstance.h"
 
+#include "LocalChannel.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <utility>
 
@@ -55,60 +56,36 @@ bool CSingleInstance::ActivateRunning(const QString& path)
     const QString name = SocketName(path);
     if (name.isEmpty())
         return false;
-    QLocalSocket socket;
-    socket.connectToServer(name);
-    if (!socket.waitForConnected(kAnswerMs))
-        return false; // nobody there, or a socket left by a program that has ended
-    socket.write(kRequest);
-    if (!socket.waitForBytesWritten(kAnswerMs))
-        return false;
-    QByteArray answer;
-    while (answer.size() < kAnswer.size() && socket.waitForReadyRead(kAnswerMs))
-        answer += socket.readAll();
-    return answer.startsWith(kAnswer);
+    return AskLocalChannel(name, kRequest, kAnswer, kAnswerMs).startsWith(kAnswer);
 }
 
 void CSingleInstance::Serve(const QString& path)
 {
-    if (path == m_path && (m_server || path.isEmpty()))
+    if (path == m_path && (m_listener || path.isEmpty()))
         return;
-    m_server.reset();
+    m_listener.reset();
     m_path = path;
     if (path.isEmpty())
         return;
     const QString name = SocketName(path);
     if (name.isEmpty())
         return;
-    auto server = std::make_unique<QLocalServer>();
-    server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server->listen(name)) {
-        // A socket file left by a program that ended without closing it: nobody answers on it.
-        if (server->serverError() != QAbstractSocket::AddressInUseError || ActivateRunning(path))
-            return;
-        QLocalServer::removeServer(name);
-        if (!server->listen(name))
-            return;
-    }
-    QLocalServer* listener = server.get();
-    QObject::connect(listener, &QLocalServer::newConnection, listener, [this, listener] {
-        while (QLocalSocket* client = listener->nextPendingConnection()) {
-            QObject::connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-            QObject::connect(client, &QLocalSocket::readyRead, client, [this, client] {
-                if (client->bytesAvailable() > 64) {
-                    client->abort(); // no request is that long
-                    return;
-                }
-                if (!client->canReadLine())
-                    return;
-                if (client->readLine() == kRequest) {
-                    client->write(kAnswer);
-                    client->flush();
-                    if (m_activate)
-                        m_activate();
-                }
-                client->disconnectFromServer();
-            });
-        }
+    auto listener = std::make_unique<CLocalListener>([this](const QByteArray& request) {
+        if (request != kRequest)
+            return QByteArray();
+        // After the answer is on its way.
+        QTimer::singleShot(0, [activate = m_activate] {
+            if (activate)
+                activate();
+        });
+        return kAnswer;
     });
-    m_server = std::move(server);
+    CLocalListener::EListen listening = listener->Listen(name);
+    // A socket file left by a program that ended without closing it: nobody answers on it.
+    if (listening == CLocalListener::EListen::NameInUse && !ActivateRunning(path)) {
+        CLocalListener::RemoveStale(name);
+        listening = listener->Listen(name);
+    }
+    if (listening == CLocalListener::EListen::Listening)
+        m_listener = std::move(listener);
 }

@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-class QLocalServer;
+class CLocalListener;
 
 // One window per document and user: the window that has a document open answers on a local
 // socket named after the document, in the user's runtime folder ($XDG_RUNTIME_DIR), so that a
@@ -30,6 +30,6 @@ public:
 
 private:
     std::function<void()> m_activate;
-    std::unique_ptr<QLocalServer> m_server;
+    std::unique_ptr<CLocalListener> m_listener;
     QString m_path;
 };

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+// The local stream socket through which a second start asks the window that has its document to
+// come forward: one short request line and one answer line. On Linux a Unix-domain socket file at
+// the full path `name`, served from the event loop; on Windows a named pipe (Qt's local socket).
+
+// Sends `request` to whoever listens on `name` and returns what came back before `answer` was
+// complete, the other side closed or `timeoutMs` passed (empty when nobody listens).
+QByteArray AskLocalChannel(const QString& name, const QByteArray& request, const QByteArray& answer,
+                           int timeoutMs);
+
+class CLocalListener
+{
+public:
+    enum class EListen {
+        Listening,
+        NameInUse, // a listener is there, or a socket file left by one that has ended
+        Failed
+    };
+
+    // `onRequest` gets each request line (at most 64 bytes, the line feed included) and gives the
+    // line to answer with; the connection ends after it.
+    explicit CLocalListener(std::function<QByteArray(const QByteArray&)> onRequest);
+    ~CLocalListener();
+    CLocalListener(const CLocalListener&) = delete;
+    CLocalListener& operator=(const CLocalListener&) = delete;
+
+    EListen Listen(const QString& name);
+    // Removes what a listener that has ended left at `name`.
+    static void RemoveStale(const QString& name);
+
+private:
+    struct SState;
+    std::unique_ptr<SState> m_state;
+};

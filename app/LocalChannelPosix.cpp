@@ -1,0 +1,232 @@
+#include "LocalChannel.h"
+
+#include <QFile>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <list>
+#include <utility>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t kLongestRequest = 64;
+
+// The address of the socket file at `name`; false when the path does not fit.
+bool SocketAddress(const QString& name, sockaddr_un& address)
+{
+    const QByteArray path = QFile::encodeName(name);
+    address = {};
+    address.sun_family = AF_UNIX;
+    if (path.isEmpty() || static_cast<std::size_t>(path.size()) >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+    return true;
+}
+
+// A descriptor closed with its owner.
+class CDescriptor
+{
+public:
+    explicit CDescriptor(int fd = -1) : m_fd(fd) {}
+    ~CDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    CDescriptor(CDescriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    CDescriptor& operator=(CDescriptor&& other) noexcept
+    {
+        std::swap(m_fd, other.m_fd);
+        return *this;
+    }
+    int Get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// Waits until `fd` is ready for `events` or `deadline` has passed.
+bool WaitFor(int fd, short events, std::chrono::steady_clock::time_point deadline)
+{
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return false;
+        pollfd watched{fd, events, 0};
+        const int ready = ::poll(&watched, 1, static_cast<int>(left.count()));
+        if (ready > 0)
+            return true;
+        if (ready == 0 || errno != EINTR)
+            return false;
+    }
+}
+
+} // namespace
+
+QByteArray AskLocalChannel(const QString& name, const QByteArray& request, const QByteArray& answer,
+                           int timeoutMs)
+{
+    sockaddr_un address;
+    if (!SocketAddress(name, address))
+        return {};
+    const CDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (socket.Get() < 0)
+        return {};
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    // No file, or a file that nobody listens on any more, refuses at once; a listener whose
+    // queue is full is asked again until the time is up.
+    while (::connect(socket.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) !=
+           0) {
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN || std::chrono::steady_clock::now() >= deadline)
+            return {};
+        ::poll(nullptr, 0, 5);
+    }
+    qsizetype sent = 0;
+    while (sent < request.size()) {
+        const ssize_t written =
+            ::send(socket.Get(), request.constData() + sent,
+                   static_cast<std::size_t>(request.size() - sent), MSG_NOSIGNAL);
+        if (written > 0)
+            sent += written;
+        else if (written < 0 && errno == EINTR)
+            continue;
+        else if (written < 0 && errno == EAGAIN && WaitFor(socket.Get(), POLLOUT, deadline))
+            continue;
+        else
+            return {};
+    }
+    QByteArray received;
+    while (received.size() < answer.size() && WaitFor(socket.Get(), POLLIN, deadline)) {
+        char buffer[64];
+        const ssize_t got = ::recv(socket.Get(), buffer, sizeof buffer, 0);
+        if (got > 0)
+            received.append(buffer, got);
+        else if (got == 0 || (errno != EINTR && errno != EAGAIN))
+            break; // closed, or failed
+    }
+    return received;
+}
+
+// A connection being served: what it sent so far, and the notifier that reads it.
+struct SClient
+{
+    CDescriptor socket;
+    QByteArray received;
+    std::unique_ptr<QSocketNotifier> notifier;
+};
+
+struct CLocalListener::SState
+{
+    std::function<QByteArray(const QByteArray&)> onRequest;
+    CDescriptor socket;
+    QByteArray path; // the socket file, removed when the listener ends
+    std::unique_ptr<QSocketNotifier> notifier;
+    std::list<SClient> clients;
+
+    void Accept()
+    {
+        for (;;) {
+            const int fd = ::accept4(socket.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+            if (fd < 0) {
+                if (errno == EINTR)
+                    continue;
+                return; // none left (EAGAIN), or out of descriptors: the queue keeps them
+            }
+            SClient& client = clients.emplace_back(SClient{CDescriptor(fd), {}, nullptr});
+            client.notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+            const auto at = std::prev(clients.end());
+            QObject::connect(client.notifier.get(), &QSocketNotifier::activated,
+                             client.notifier.get(), [this, at] { Read(at); });
+        }
+    }
+
+    void Read(std::list<SClient>::iterator at)
+    {
+        SClient& client = *at;
+        char buffer[kLongestRequest + 1];
+        const ssize_t got = ::recv(client.socket.Get(), buffer, sizeof buffer, 0);
+        if (got < 0 && (errno == EINTR || errno == EAGAIN))
+            return;
+        if (got <= 0) {
+            End(at); // closed before a whole line, or failed
+            return;
+        }
+        client.received.append(buffer, got);
+        const qsizetype lineEnd = client.received.indexOf('\n');
+        if (lineEnd < 0) {
+            if (static_cast<std::size_t>(client.received.size()) > kLongestRequest)
+                End(at); // no request is that long
+            return;
+        }
+        const QByteArray reply = onRequest(client.received.left(lineEnd + 1));
+        if (!reply.isEmpty()) // a few bytes into an empty socket buffer: written at once
+            ::send(client.socket.Get(), reply.constData(), static_cast<std::size_t>(reply.size()),
+                   MSG_NOSIGNAL);
+        End(at);
+    }
+
+    // Closes the connection; its notifier goes later, as it may be the one calling.
+    void End(std::list<SClient>::iterator at)
+    {
+        at->notifier->setEnabled(false);
+        at->notifier.release()->deleteLater();
+        clients.erase(at);
+    }
+};
+
+CLocalListener::CLocalListener(std::function<QByteArray(const QByteArray&)> onRequest)
+    : m_state(std::make_unique<SState>())
+{
+    m_state->onRequest = std::move(onRequest);
+}
+
+CLocalListener::~CLocalListener()
+{
+    m_state->notifier.reset();
+    for (SClient& client : m_state->clients)
+        client.notifier.reset();
+    if (!m_state->path.isEmpty())
+        ::unlink(m_state->path.constData());
+}
+
+CLocalListener::EListen CLocalListener::Listen(const QString& name)
+{
+    sockaddr_un address;
+    if (m_state->socket.Get() >= 0 || !SocketAddress(name, address))
+        return EListen::Failed;
+    CDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (socket.Get() < 0)
+        return EListen::Failed;
+    // The socket file is made in the user's runtime folder, which only he can enter.
+    if (::bind(socket.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        return errno == EADDRINUSE ? EListen::NameInUse : EListen::Failed;
+    if (::listen(socket.Get(), 8) != 0) {
+        ::unlink(address.sun_path);
+        return EListen::Failed;
+    }
+    m_state->path = QByteArray(address.sun_path);
+    m_state->socket = std::move(socket);
+    m_state->notifier =
+        std::make_unique<QSocketNotifier>(m_state->socket.Get(), QSocketNotifier::Read);
+    SState* state = m_state.get();
+    QObject::connect(m_state->notifier.get(), &QSocketNotifier::activated, m_state->notifier.get(),
+                     [state] { state->Accept(); });
+    return EListen::Listening;
+}
+
+void CLocalListener::RemoveStale(const QString& name)
+{
+    sockaddr_un address;
+    if (SocketAddress(name, address))
+        ::unlink(address.sun_path);
+}
