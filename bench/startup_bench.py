@@ -5,7 +5,10 @@ Both programs are measured on a real X server (an Xvfb of the benchmark's own on
 with no window manager) and on Qt's offscreen platform. Each program runs in a home,
 configuration and data folder of its own, after one first start that sets them up (for the
 calculator: the log file and its settings), so that the runs measure the start a user sees every
-day. The runs of the two programs alternate, so that a change in the machine's load falls on both.
+day. The runs of the two programs alternate, so that a change in the machine's load falls on both,
+in the order A B B A A B ...: a start's time depends on which program ran just before it (on a
+two-core virtual machine, by several milliseconds either way), and in this order each program
+follows each one equally often.
 A program appends the wall-clock time and its resident memory to the file named by
 BRUNOVELT_STARTUP_PROBE once its window is shown and painted, and is then ended with SIGTERM. The
 time counted runs from just before the process is started to that moment.
@@ -90,8 +93,8 @@ def measure(programs, runs, platform_env):
             homes[name] = tempfile.mkdtemp(dir=root)
             os.chmod(homes[name], 0o700)
             start_once(command, homes[name], platform_env)  # sets up the folders, warms caches
-        for _ in range(runs):
-            for name, command in programs:
+        for round_number in range(runs):
+            for name, command in programs if round_number % 2 == 0 else programs[::-1]:
                 samples[name].append(start_once(command, homes[name], platform_env))
     results = {}
     for name, taken in samples.items():
