@@ -163,11 +163,13 @@ struct CLocalListener::SState
         }
         client.received.append(buffer, got);
         const qsizetype lineEnd = client.received.indexOf('\n');
-        if (lineEnd < 0) {
-            if (static_cast<std::size_t>(client.received.size()) > kLongestRequest)
-                End(at); // no request is that long
+        const qsizetype length = lineEnd < 0 ? client.received.size() : lineEnd + 1;
+        if (static_cast<std::size_t>(length) > kLongestRequest) {
+            End(at); // no request is that long
             return;
         }
+        if (lineEnd < 0)
+            return; // the rest of the line is still to come
         const QByteArray reply = onRequest(client.received.left(lineEnd + 1));
         if (!reply.isEmpty()) // a few bytes into an empty socket buffer: written at once
             ::send(client.socket.Get(), reply.constData(), static_cast<std::size_t>(reply.size()),

@@ -36,7 +36,7 @@ int main(int argc, char** argv)
     CFontListWarmUp fontList;             // while Qt connects to the display
     QApplication application(argc, argv); // takes Qt's own options out of the arguments
     // Over the style the desktop or the command line chose.
-    QApplication::setStyle(new CDeferredIconStyle(QApplication::style()->name()));
+    QApplication::setStyle(new CDeferredIconStyle(QApplication::style()));
     // The desktop entry's name, by which Wayland shells give the window its entry's icon and name.
     QGuiApplication::setDesktopFileName(QStringLiteral("jp.example.brunovelt"));
     // The program speaks Japanese whatever the locale: so do Qt's own buttons and dialogs.

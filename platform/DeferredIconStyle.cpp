@@ -2,7 +2,6 @@
 
 #include <QGuiApplication>
 #include <QIconEngine>
-#include <QPainter>
 #include <QPointer>
 #include <QStyleOption>
 
@@ -65,7 +64,7 @@ private:
 
 } // namespace
 
-CDeferredIconStyle::CDeferredIconStyle(const QString& key) : QProxyStyle(key) {}
+CDeferredIconStyle::CDeferredIconStyle(QStyle* style) : QProxyStyle(style) {}
 
 QIcon CDeferredIconStyle::standardIcon(StandardPixmap standardIcon, const QStyleOption* option,
                                        const QWidget* widget) const

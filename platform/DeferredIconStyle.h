@@ -11,8 +11,8 @@
 class CDeferredIconStyle final : public QProxyStyle
 {
 public:
-    // Over the style named `key` (QStyle::name() of the application's style).
-    explicit CDeferredIconStyle(const QString& key);
+    // Over `style`, which it takes over (the application's style, say).
+    explicit CDeferredIconStyle(QStyle* style);
 
     QIcon standardIcon(StandardPixmap standardIcon, const QStyleOption* option = nullptr,
                        const QWidget* widget = nullptr) const override;

@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <chrono>
 #include <filesystem>

@@ -495,7 +495,7 @@ TEST(FontResolver, ScreenDpiIsSensible)
 TEST(DeferredIconStyle, IconsLookAsTheStylesOwn)
 {
     const QString key = QApplication::style()->name();
-    const CDeferredIconStyle deferred(key);
+    const CDeferredIconStyle deferred(QStyleFactory::create(key));
     const std::unique_ptr<QStyle> plain(QStyleFactory::create(key));
     ASSERT_TRUE(plain);
     for (const QStyle::StandardPixmap which :
