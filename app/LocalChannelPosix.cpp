@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <cerrno>
 #include <chrono>
@@ -16,7 +17,7 @@
 
 namespace {
 
-constexpr std::size_t kLongestRequest = 64;
+constexpr std::size_t kLongestRequest = CLocalListener::kLongestRequest;
 
 // The address of the socket file at `name`; false when the path does not fit.
 bool SocketAddress(const QString& name, sockaddr_un& address)
@@ -28,6 +29,15 @@ bool SocketAddress(const QString& name, sockaddr_un& address)
         return false;
     std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
     return true;
+}
+
+// Whether the process at the other end of the connected socket `fd` runs as this user.
+bool IsOwnUser(int fd)
+{
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && size == sizeof peer &&
+           peer.uid == ::getuid();
 }
 
 // A descriptor closed with its owner.
@@ -71,6 +81,12 @@ bool WaitFor(int fd, short events, std::chrono::steady_clock::time_point deadlin
 
 } // namespace
 
+bool FitsLocalChannelName(const QString& name)
+{
+    sockaddr_un address;
+    return SocketAddress(name, address);
+}
+
 QByteArray AskLocalChannel(const QString& name, const QByteArray& request, const QByteArray& answer,
                            int timeoutMs)
 {
@@ -91,6 +107,9 @@ QByteArray AskLocalChannel(const QString& name, const QByteArray& request, const
             return {};
         ::poll(nullptr, 0, 5);
     }
+    // A socket that another user made in a folder he may write is not this user's window.
+    if (!IsOwnUser(socket.Get()))
+        return {};
     qsizetype sent = 0;
     while (sent < request.size()) {
         const ssize_t written =
@@ -117,12 +136,14 @@ QByteArray AskLocalChannel(const QString& name, const QByteArray& request, const
     return received;
 }
 
-// A connection being served: what it sent so far, and the notifier that reads it.
+// A connection being served: what it sent so far, the notifier that reads it and when it is
+// given up.
 struct SClient
 {
     CDescriptor socket;
     QByteArray received;
     std::unique_ptr<QSocketNotifier> notifier;
+    std::chrono::steady_clock::time_point deadline;
 };
 
 struct CLocalListener::SState
@@ -132,22 +153,51 @@ struct CLocalListener::SState
     QByteArray path; // the socket file, removed when the listener ends
     std::unique_ptr<QSocketNotifier> notifier;
     std::list<SClient> clients;
+    QTimer idleCheck; // closes connections past their deadline, and takes accepting up again
 
     void Accept()
     {
         for (;;) {
             const int fd = ::accept4(socket.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
             if (fd < 0) {
-                if (errno == EINTR)
+                if (errno == EINTR || errno == ECONNABORTED)
                     continue;
-                return; // none left (EAGAIN), or out of descriptors: the queue keeps them
+                if (errno != EAGAIN && errno != EWOULDBLOCK) {
+                    // Out of descriptors: the queue keeps the connection, and the notifier would
+                    // call at once again. Accepting waits for the next check instead.
+                    notifier->setEnabled(false);
+                    idleCheck.start();
+                }
+                return;
             }
-            SClient& client = clients.emplace_back(SClient{CDescriptor(fd), {}, nullptr});
+            CDescriptor accepted(fd);
+            if (clients.size() >= CLocalListener::kMostConnections || !IsOwnUser(fd))
+                continue; // closed at once
+            SClient& client = clients.emplace_back(
+                SClient{std::move(accepted), {}, nullptr,
+                        std::chrono::steady_clock::now() +
+                            std::chrono::milliseconds(CLocalListener::kIdleMs)});
             client.notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
             const auto at = std::prev(clients.end());
             QObject::connect(client.notifier.get(), &QSocketNotifier::activated,
                              client.notifier.get(), [this, at] { Read(at); });
+            idleCheck.start();
         }
+    }
+
+    void CheckIdle()
+    {
+        const auto now = std::chrono::steady_clock::now();
+        for (auto at = clients.begin(); at != clients.end();) {
+            const auto next = std::next(at);
+            if (at->deadline <= now)
+                End(at);
+            at = next;
+        }
+        if (notifier && !notifier->isEnabled())
+            notifier->setEnabled(true);
+        if (clients.empty())
+            idleCheck.stop();
     }
 
     void Read(std::list<SClient>::iterator at)
@@ -190,10 +240,15 @@ CLocalListener::CLocalListener(std::function<QByteArray(const QByteArray&)> onRe
     : m_state(std::make_unique<SState>())
 {
     m_state->onRequest = std::move(onRequest);
+    m_state->idleCheck.setInterval(kIdleMs / 3);
+    SState* state = m_state.get();
+    QObject::connect(&m_state->idleCheck, &QTimer::timeout, &m_state->idleCheck,
+                     [state] { state->CheckIdle(); });
 }
 
 CLocalListener::~CLocalListener()
 {
+    m_state->idleCheck.stop();
     m_state->notifier.reset();
     for (SClient& client : m_state->clients)
         client.notifier.reset();

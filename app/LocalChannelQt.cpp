@@ -5,7 +5,10 @@
 
 #include <utility>
 
-constexpr qint64 kLongestRequest = 64;
+bool FitsLocalChannelName(const QString& name)
+{
+    return !name.isEmpty();
+}
 
 QByteArray AskLocalChannel(const QString& name, const QByteArray& request, const QByteArray& answer,
                            int timeoutMs)
@@ -49,7 +52,7 @@ CLocalListener::EListen CLocalListener::Listen(const QString& name)
         while (QLocalSocket* client = state->server.nextPendingConnection()) {
             QObject::connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
             QObject::connect(client, &QLocalSocket::readyRead, client, [state, client] {
-                if (client->bytesAvailable() > kLongestRequest) {
+                if (client->bytesAvailable() > static_cast<qint64>(kLongestRequest)) {
                     client->abort(); // no request is that long
                     return;
                 }

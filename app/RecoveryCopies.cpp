@@ -1,6 +1,7 @@
 #include "RecoveryCopies.h"
 
-#include <QCryptographicHash>
+#include "DocumentIdentity.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -61,10 +62,7 @@ QString CRecoveryCopies::CopyPath(const QString& documentPath) const
         return {};
     if (documentPath.isEmpty())
         return m_folder + u'/' + UntitledName() + u'.' + QString::number(ThisProcess()) + kSuffix;
-    const QByteArray hash =
-        QCryptographicHash::hash(documentPath.toUtf8(), QCryptographicHash::Sha256).toHex();
-    return m_folder + u'/' + QFileInfo(documentPath).fileName() + u'.' +
-           QString::fromLatin1(hash.left(16)) + kSuffix;
+    return m_folder + u'/' + DocumentStateName(documentPath) + kSuffix;
 }
 
 EFileError CRecoveryCopies::Write(const QString& documentPath, std::string_view bytes) const

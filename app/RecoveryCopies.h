@@ -10,8 +10,9 @@
 
 // Copies of the open sheets' bytes in the state folder, so that a crash, a kill or a power cut
 // loses no calculation: a copy is written while the sheet differs from its file, and removed
-// when the document closes cleanly. One copy per document, named after the document's file name
-// and a hash of its full path ("計算Log.txt.0123456789abcdef.recovery"); an untitled sheet's copy
+// when the document closes cleanly. One copy per document, named after the document
+// (DocumentStateName: "計算Log.txt.0123456789abcdef.recovery"), so that a link and its target
+// share one copy and a long name still fits; an untitled sheet's copy
 // carries the number of the process that keeps it ("無題.1234.recovery"), so that two windows
 // never share one and a copy whose process has ended can be told from a live one.
 class CRecoveryCopies

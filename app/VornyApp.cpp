@@ -97,35 +97,33 @@ bool CVornyApp::InitInstance(const QStringList& arguments)
                      [this](QSessionManager& manager) { OnCommitData(manager); });
     m_quitSignals = std::make_unique<CQuitSignals>([this](int) { CloseUnattended(); });
 
+    // The lock of the document is taken before anything of it is read or asked, and the window
+    // answers further starts from then on, also while a question below waits.
+    m_instance = std::make_unique<CSingleInstance>(
+        m_recovery.Folder(), [this](const QByteArray& token) { ActivateWith(token); });
     const std::optional<QString> file = FileToOpen(arguments);
     QString path;
     if (!DocumentToOpen(file, path))
         return false;
-    // A document open in another window of the user's is not opened twice: the window that has
-    // it would overwrite this one's record when it closes, or this one its.
-    if (CSingleInstance::ActivateRunning(path)) {
-        m_bHandedOver = true;
+    if (!ClaimDocument(path))
         return false;
-    }
+    m_instance->Serve(path);
     const bool opened = path.isEmpty()
                             ? m_doc->FileNew()
                             : m_doc->OpenDocumentFile(path) == CVornyDoc::EOpenResult::Opened;
     if (!opened)
         return false;
-    m_instance = std::make_unique<CSingleInstance>([this] { Activate(); });
 
     m_frame->show();
     m_frame->activateWindow();
     m_frame->repaint();
     // What the first sight of the window does not need follows its first paint: the window's
-    // icon, the end of what saves that were cut short left beside the document and the settings,
-    // and the socket through which a second start finds this window.
+    // icon, and the end of what saves that were cut short left beside the document and the
+    // settings.
     RunAfterFirstPaint(*m_frame, [this, path] {
         m_frame->setWindowIcon(AppIcon());
         RemoveStaleTemporaries(path);
         RemoveStaleTemporaries(CSettingsStore::DefaultFileName());
-        if (m_instance && m_doc)
-            m_instance->Serve(m_doc->GetPathName());
     });
     return true;
 }
@@ -254,9 +252,47 @@ void CVornyApp::TitleChanged()
 
 void CVornyApp::Activate()
 {
-    m_frame->show();
-    m_frame->raise();
-    m_frame->activateWindow();
+    ActivateWith({});
+}
+
+void CVornyApp::ActivateWith(const QByteArray& token)
+{
+    // On Wayland only a token that the compositor gave the asking start lets a window come
+    // forward; the platform takes it from the environment at the next activation.
+    if (!token.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", token);
+    // A question open (the recovery offer at start-up, a box) is what the user must see first;
+    // a window still starting comes up by itself.
+    QWidget* window = QApplication::activeModalWidget();
+    if (!window && m_frame && m_frame->isVisible())
+        window = m_frame.get();
+    if (!window)
+        return;
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+bool CVornyApp::ClaimDocument(const QString& path)
+{
+    if (!m_instance || path.isEmpty())
+        return true;
+    switch (m_instance->Claim(path)) {
+    case CSingleInstance::EClaim::Owner: return true;
+    case CSingleInstance::EClaim::HandedOver: m_bHandedOver = true; return false;
+    case CSingleInstance::EClaim::OpenElsewhere: break;
+    }
+    ShowMessageBox(m_desktop, m_frame && m_frame->isVisible() ? m_frame.get() : nullptr,
+                   QStringLiteral("%1 は、ほかのウィンドウで開かれています。"
+                                  "そのウィンドウが応答しないため、前面に表示できませんでした。")
+                       .arg(QDir::toNativeSeparators(path)));
+    return false;
+}
+
+void CVornyApp::DropClaim()
+{
+    if (m_instance)
+        m_instance->DropClaim();
 }
 
 bool CVornyApp::IsLogDocument() const

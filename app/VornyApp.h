@@ -64,6 +64,8 @@ public:
     void InitialUpdate() override;
     void TitleChanged() override;
     void Activate() override;
+    bool ClaimDocument(const QString& path) override;
+    void DropClaim() override;
 
     // ISheetDocument
     bool IsLogDocument() const override;
@@ -78,6 +80,9 @@ private:
     void CloseUnattended(); // a signal ends the program: no questions
     void OnCommitData(QSessionManager& manager);
     void RefreshRecentFiles();
+    // Brings the window (or the question it shows) to the front, with a Wayland activation
+    // token from the start that asked for it.
+    void ActivateWith(const QByteArray& token);
 
     IDesktop& m_desktop;
     QString m_helpFilePath;

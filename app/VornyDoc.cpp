@@ -85,10 +85,18 @@ CVornyDoc::EOpenResult CVornyDoc::OpenDocumentFile(const QString& path)
         m_host.Activate();
         return EOpenResult::AlreadyOpen;
     }
-    if (m_bHasDocument && !SaveModified())
+    // Another window's document is not opened twice: the window closed last would overwrite the
+    // other's record.
+    if (!m_host.ClaimDocument(fullPath))
         return EOpenResult::Cancelled;
-    if (!OnOpenDocument(fullPath))
+    if (m_bHasDocument && !SaveModified()) {
+        m_host.DropClaim();
+        return EOpenResult::Cancelled;
+    }
+    if (!OnOpenDocument(fullPath)) {
+        m_host.DropClaim();
         return EOpenResult::Failed;
+    }
     m_bHasDocument = true;
     SetPathName(fullPath);
     m_host.InitialUpdate();
@@ -117,6 +125,7 @@ CVornyDoc::EOpenResult CVornyDoc::OpenRecentFile(std::size_t index)
 bool CVornyDoc::OnNewDocument()
 {
     m_strPathName.clear();
+    m_bIsLog = IsLogPath({});
     m_bModified = false;
     m_diskStamp = {};
     m_bCutAtNul = false;
@@ -330,9 +339,16 @@ bool CVornyDoc::DoSave(const QString& pathName, const std::string* text)
             return false;
         path = FullPath(*chosen);
     }
-    // A failed save has left any file at `path` as it was, so there is nothing to remove.
-    if (!(text ? SaveText(path, *text) : OnSaveDocument(path)))
+    // A file that another window has open is not written over from this one.
+    const bool newName = !SameFilePath(path, m_strPathName);
+    if (newName && !m_host.ClaimDocument(path))
         return false;
+    // A failed save has left any file at `path` as it was, so there is nothing to remove.
+    if (!(text ? SaveText(path, *text) : OnSaveDocument(path))) {
+        if (newName)
+            m_host.DropClaim();
+        return false;
+    }
     // The file holds the sheet now: no copy is needed, under the old name or the new.
     DiscardRecoveryCopy(m_strPathName);
     DiscardRecoveryCopy(path);
@@ -340,18 +356,19 @@ bool CVornyDoc::DoSave(const QString& pathName, const std::string* text)
     return true;
 }
 
-bool CVornyDoc::IsLogDocument() const
+bool CVornyDoc::IsLogPath(const QString& path) const
 {
     if (m_store.GetInt("System", "Log", 1) == 0)
-        return m_strPathName.isEmpty();
+        return path.isEmpty();
     // The default is computed (and the default file made) before the value is read, every time.
     const QString defaultPath = m_defaultLogPath ? m_defaultLogPath() : QString();
-    return m_strPathName == ReadLogFileSetting(m_store, defaultPath);
+    return path == ReadLogFileSetting(m_store, defaultPath);
 }
 
 void CVornyDoc::SetPathName(const QString& path)
 {
     m_strPathName = path;
+    m_bIsLog = IsLogPath(path);
     m_strTitle = QFileInfo(path).fileName();
     m_recentFiles.Add(path);
     m_host.TitleChanged();

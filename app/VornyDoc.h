@@ -50,6 +50,12 @@ public:
     virtual void TitleChanged() = 0;
     // The document asked to be opened is open already: the window comes to the front.
     virtual void Activate() = 0;
+    // Before the document at the full path `path` is read, or a sheet saved to it under a new
+    // name: whether this window may have it. False when another window has it; that window was
+    // brought to the front, or the user was told. What is claimed is this window's once the path
+    // name changes to it (TitleChanged), and given up with DropClaim when that does not happen.
+    virtual bool ClaimDocument(const QString& path) = 0;
+    virtual void DropClaim() = 0;
 };
 
 // The calculation sheet as a document: its path name, title and modified flag, New, Open, Save,
@@ -116,8 +122,10 @@ public:
 
     // Whether the document is the log file: its path name equals, byte for byte, "System"/
     // "LogFile" (default: the default log path) while "System"/"Log" is non-zero, and the empty
-    // string while it is 0. Read afresh at each call.
-    bool IsLogDocument() const;
+    // string while it is 0. Decided when the document gets its path name (New, Open, Save As),
+    // so that a change of the setting while the log is open does not turn its record into an
+    // ordinary sheet that a signal or the session's end would leave unsaved.
+    bool IsLogDocument() const { return m_bIsLog; }
 
     bool HasDocument() const { return m_bHasDocument; }
     const QString& GetPathName() const { return m_strPathName; }
@@ -141,6 +149,8 @@ private:
     void DiscardRecoveryCopy(const QString& path) const;
     // The log could not be saved at its close: whether to close it all the same.
     bool CloseUnsaved();
+    // The log-document test for a document at `path`, from the store as it is now.
+    bool IsLogPath(const QString& path) const;
     // A message box, or in an unattended close the text on standard error and the answer that
     // changes nothing on disk.
     EMessageResult Tell(const QString& text, EMessageButtons buttons = EMessageButtons::Ok);
@@ -159,4 +169,5 @@ private:
     QString m_strPathName;
     QString m_strTitle;
     bool m_bModified = false;
+    bool m_bIsLog = false;
 };

@@ -1,5 +1,6 @@
 #include "FileIo.h"
 
+#include "DocumentIdentity.h"
 #include "FileIoInPlace.h"
 #include "FileIoSystem.h"
 
@@ -218,12 +219,19 @@ bool TakeOldPermissions(int fd, const struct stat& old)
     return true;
 }
 
+// ".NAME." of the temporaries beside the file `name`: a name too long to take the rest
+// (".XXXXXXXX.tmp" and QSettings's ".XXXXXX" after it) within 255 bytes is cut.
+QString TemporaryPrefix(const QString& name)
+{
+    return u'.' + CutToUtf8Bytes(name, 200) + u'.';
+}
+
 } // namespace
 
 QString TemporaryNameBeside(const QString& target)
 {
     const QFileInfo info(target);
-    return info.absolutePath() + QStringLiteral("/.") + info.fileName() + u'.' +
+    return info.absolutePath() + u'/' + TemporaryPrefix(info.fileName()) +
            QString::number(QRandomGenerator::global()->generate(), 16) + QStringLiteral(".tmp");
 }
 
@@ -389,7 +397,7 @@ int RemoveStaleTemporaries(const QString& path)
 {
     const QFileInfo target(ResolveFileLinks(path));
     const QDir folder = target.absoluteDir();
-    const QString prefix = u'.' + target.fileName() + u'.';
+    const QString prefix = TemporaryPrefix(target.fileName());
     const QDateTime youngest = QDateTime::currentDateTimeUtc().addSecs(-60);
     int removed = 0;
     const QFileInfoList entries =

@@ -40,6 +40,12 @@ public:
     void InitialUpdate() override { ++m_initialUpdates; }
     void TitleChanged() override { ++m_titleChanges; }
     void Activate() override { ++m_activations; }
+    bool ClaimDocument(const QString& path) override
+    {
+        m_claims.push_back(path);
+        return !m_heldElsewhere.contains(path);
+    }
+    void DropClaim() override { ++m_droppedClaims; }
 
     CMemorySheet m_sheet;
     std::deque<QString> m_openAnswers;
@@ -49,6 +55,9 @@ public:
     int m_initialUpdates = 0;
     int m_titleChanges = 0;
     int m_activations = 0;
+    std::vector<QString> m_claims;
+    QStringList m_heldElsewhere; // paths that another window has open
+    int m_droppedClaims = 0;
 
 private:
     IDesktop& m_desktop;

@@ -11,6 +11,7 @@
 #include <future>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -71,7 +72,7 @@ TEST_F(LocalChannelTest, ARequestGetsItsAnswerAndOthersGetNone)
         {"activate\n", "ok\n", 1, 3000},
         {"other\n", "", 1, 3000},
         {"activate", "", 0, 300},                  // no whole line: the asker gives up
-        {QByteArray(65, 'a') + "\n", "", 0, 3000}, // longer than any request: cut off
+        {QByteArray(CLocalListener::kLongestRequest, 'a') + "\n", "", 0, 3000}, // too long: cut off
         {"activate\nactivate\n", "ok\n", 1, 3000}, // one request a connection
     };
     for (const auto& c : cases) {
@@ -98,6 +99,45 @@ TEST_F(LocalChannelTest, AStaleSocketFileIsTakenOverAndTheFileGoesWithTheListene
     EXPECT_EQ(AskWhileServing(name, "activate\n"), "ok\n"); // the other one's failure left it
     listener.reset();
     EXPECT_FALSE(std::filesystem::exists(name.toStdString()));
+}
+
+// Connected clients that send nothing: each is closed after the idle time, the listener takes no
+// more than its share at once, and it goes on answering (before, idle clients were kept for ever
+// until the descriptors ran out and the event loop spun).
+TEST_F(LocalChannelTest, IdleConnectionsAreCappedAndClosed)
+{
+    ASSERT_EQ(listener->Listen(name), CLocalListener::EListen::Listening);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string path = name.toStdString();
+    path.copy(address.sun_path, path.size());
+    std::vector<int> idle;
+    for (int i = 0; i < 40; ++i) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        idle.push_back(fd);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    const auto closedByListener = [&idle] {
+        int closed = 0;
+        for (const int fd : idle) {
+            char byte = 0;
+            closed += ::recv(fd, &byte, 1, MSG_DONTWAIT) == 0 ? 1 : 0;
+        }
+        return closed;
+    };
+    EXPECT_GE(closedByListener(), 40 - static_cast<int>(CLocalListener::kMostConnections));
+
+    // After the idle time every one of them is closed, and a request is answered again.
+    const auto until = std::chrono::steady_clock::now() +
+                       std::chrono::milliseconds(CLocalListener::kIdleMs * 2);
+    while (closedByListener() < 40 && std::chrono::steady_clock::now() < until)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(closedByListener(), 40);
+    EXPECT_EQ(AskWhileServing(name, "activate\n"), "ok\n");
+    for (const int fd : idle)
+        ::close(fd);
 }
 
 } // namespace

@@ -309,34 +309,78 @@ TEST_F(Document, AutomaticSavingOffMakesANewSheetTheLogDocument)
 }
 
 // ---------------------------------------------------------------------------------------------
-// The log-document test, made afresh from the store at each use.
+// The log-document test, made from the store when the document gets its path name.
 
-TEST_F(Document, TheLogDocumentFollowsTheStoreAtEachTest)
+TEST_F(Document, TheLogDocumentIsDecidedWhenItIsOpened)
 {
-    OpenLog();
-    const int calls = m_defaultLogCalls;
-    EXPECT_TRUE(m_doc.IsLogDocument());
-    EXPECT_GT(m_defaultLogCalls, calls); // computed again, not cached
+    const QString other = Path(QStringLiteral("other.txt"));
+    ASSERT_TRUE(PutFile(other, "1\r\n"));
+    const struct
+    {
+        const char* log;
+        QString logFile;
+        bool isLog;
+    } cases[] = {
+        {"1", m_defaultLog, true},
+        {"2", m_defaultLog, true},
+        {"0", m_defaultLog, false},
+        {"1", other, false},
+        // Byte for byte: the path spelt another way is another file to this test.
+        {"1", m_dir.path() + QStringLiteral("/data/./計算Log.txt"), false},
+        {"1", m_dir.path() + QStringLiteral("/DATA/計算Log.txt"), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.logFile.toStdString() + " Log=" + c.log);
+        m_store.Put("System", "Log", c.log);
+        m_store.Put("System", "LogFile", QStringToCp932(c.logFile));
+        ASSERT_TRUE(m_doc.FileNew());
+        const int calls = m_defaultLogCalls;
+        ASSERT_EQ(m_doc.OpenDocumentFile(m_defaultLog), EOpen::Opened);
+        EXPECT_EQ(m_doc.IsLogDocument(), c.isLog);
+        // The default is computed even when a name is set, but only while "Log" is on.
+        EXPECT_EQ(m_defaultLogCalls > calls, std::string(c.log) != "0");
+    }
 
-    m_store.Put("System", "LogFile", QStringToCp932(Path(QStringLiteral("other.txt"))));
-    EXPECT_FALSE(m_doc.IsLogDocument());
-    const int beforeNamed = m_defaultLogCalls;
-    m_doc.IsLogDocument();
-    EXPECT_GT(m_defaultLogCalls, beforeNamed); // the default is computed even when a name is set
-
+    // A change of the setting while the log is open leaves it the log until it closes: a signal
+    // still saves its record without a question.
+    m_store.Put("System", "Log", "1");
     m_store.Put("System", "LogFile", QStringToCp932(m_defaultLog));
+    ASSERT_TRUE(m_doc.FileNew());
+    OpenLog();
+    m_store.Put("System", "LogFile", QStringToCp932(other));
     EXPECT_TRUE(m_doc.IsLogDocument());
-    m_store.Put("System", "Log", "0");
+    Type("2+2\r\n4\r\n");
+    EXPECT_TRUE(m_doc.SaveModified(CVornyDoc::ECloseMode::Unattended));
+    EXPECT_EQ(FileContent(m_defaultLog), "\r\n2+2\r\n4\r\n");
+    // Opened again, it is an ordinary sheet now.
+    ASSERT_TRUE(m_doc.FileNew());
+    ASSERT_EQ(m_doc.OpenDocumentFile(m_defaultLog), EOpen::Opened);
     EXPECT_FALSE(m_doc.IsLogDocument());
-    m_store.Put("System", "Log", "2");
-    EXPECT_TRUE(m_doc.IsLogDocument());
-    // Byte for byte: the path spelt another way is another file to this test.
-    m_store.Put("System", "LogFile",
-                QStringToCp932(m_dir.path() + QStringLiteral("/data/./計算Log.txt")));
-    EXPECT_FALSE(m_doc.IsLogDocument());
-    m_store.Put("System", "LogFile",
-                QStringToCp932(m_dir.path() + QStringLiteral("/DATA/計算Log.txt")));
-    EXPECT_FALSE(m_doc.IsLogDocument());
+}
+
+// A document another window has open is neither opened nor written over from this one.
+TEST_F(Document, ADocumentAnotherWindowHasIsNotOpenedOrSavedOver)
+{
+    const QString other = Path(QStringLiteral("other.txt"));
+    ASSERT_TRUE(PutFile(other, "1\r\n"));
+    OpenLog();
+    Type("5\r\n");
+    m_host.m_heldElsewhere.append(other);
+    EXPECT_EQ(m_doc.OpenDocumentFile(other), EOpen::Cancelled);
+    EXPECT_EQ(m_doc.GetPathName(), m_defaultLog);
+    EXPECT_TRUE(m_doc.IsModified()); // no close check ran
+
+    m_host.m_saveAsAnswers.push_back(other);
+    EXPECT_FALSE(m_doc.DoSaveAs());
+    EXPECT_EQ(FileContent(other), "1\r\n");
+    EXPECT_EQ(m_doc.GetPathName(), m_defaultLog);
+
+    // A claim that led nowhere is given up.
+    m_host.m_heldElsewhere.clear();
+    const int dropped = m_host.m_droppedClaims;
+    m_host.m_saveAsAnswers.push_back(Path(QStringLiteral("missing/x.txt")));
+    EXPECT_FALSE(m_doc.DoSaveAs());
+    EXPECT_EQ(m_host.m_droppedClaims, dropped + 1);
 }
 
 TEST_F(Document, ARelativeLogFileNeverMatches)
