@@ -27,61 +27,83 @@ CRecentFileList::CRecentFileList(ISettingsStore& store, IDesktop& desktop, std::
 
 void CRecentFileList::ReadList()
 {
-    m_entries.clear();
-    for (std::size_t i = 0; i < m_size; ++i) {
-        const std::string value = m_store.GetString(kSection, EntryName(i), "");
-        if (!value.empty())
-            m_entries.push_back(RecentFileFromStore(value));
-    }
+    m_entries = StoredEntries(m_store);
     Changed();
 }
 
-bool CRecentFileList::WriteList() const
+std::vector<QString> CRecentFileList::StoredEntries(const ISettingsStore& store) const
 {
-    std::vector<std::string> names, texts;
+    std::vector<QString> entries;
+    for (std::size_t i = 0; i < m_size; ++i) {
+        const std::string value = store.GetString(kSection, EntryName(i), "");
+        if (!value.empty())
+            entries.push_back(RecentFileFromStore(value));
+    }
+    return entries;
+}
+
+std::vector<SettingsValue> CRecentFileList::ValuesOf(const std::vector<QString>& entries,
+                                                     std::vector<std::string>& names,
+                                                     std::vector<std::string>& texts) const
+{
+    names.clear();
+    texts.clear();
     for (std::size_t i = 0; i < m_size; ++i) {
         names.push_back(EntryName(i));
-        texts.push_back(i < m_entries.size() ? RecentFileToStore(m_entries[i]) : "");
+        texts.push_back(i < entries.size() ? RecentFileToStore(entries[i]) : "");
     }
     std::vector<SettingsValue> values;
     for (std::size_t i = 0; i < m_size; ++i)
         values.push_back({kSection, names[i], std::string_view(texts[i])});
-    return m_store.WriteValues(values);
+    return values;
 }
 
-void CRecentFileList::SaveList()
+void CRecentFileList::Change(const std::function<void(std::vector<QString>&)>& change)
 {
-    // The list is written at every open of another file, and losing it loses no work: one box
-    // when writing starts to fail, and none for the failures after it until a write succeeds.
-    const bool written = WriteList();
-    if (!written && !m_bFailureShown)
-        ReportSettingsWriteFailure(m_desktop, nullptr, m_store);
+    // Made to the list as it is stored now, under the store's lock: another window's changes
+    // since this one read the list are kept, not written over.
+    std::vector<QString> entries;
+    std::vector<std::string> names, texts;
+    const bool written = m_store.UpdateValues([&](const ISettingsStore& current) {
+        entries = StoredEntries(current);
+        change(entries);
+        return ValuesOf(entries, names, texts);
+    });
+    if (!written) {
+        // The list goes on in this window; one box when writing starts to fail, and none for
+        // the failures after it until a write succeeds.
+        entries = m_entries;
+        change(entries);
+        if (!m_bFailureShown)
+            ReportSettingsWriteFailure(m_desktop, nullptr, m_store);
+    }
     m_bFailureShown = !written;
+    if (entries == m_entries)
+        return; // reopening the latest file, as every start with the log does
+    m_entries = std::move(entries);
+    Changed();
 }
 
 void CRecentFileList::Add(const QString& path)
 {
     if (path.isEmpty() || m_size == 0 || RecentFileFromStore(RecentFileToStore(path)) != path)
         return;
-    std::vector<QString> entries{path};
-    for (const QString& entry : m_entries) {
-        if (entries.size() < m_size && !SameFilePath(entry, path))
-            entries.push_back(entry);
-    }
-    if (entries == m_entries)
-        return; // reopening the latest file, as every start with the log does
-    m_entries = std::move(entries);
-    SaveList();
-    Changed();
+    Change([this, &path](std::vector<QString>& entries) {
+        std::vector<QString> added{path};
+        for (const QString& entry : entries) {
+            if (added.size() < m_size && !SameFilePath(entry, path))
+                added.push_back(entry);
+        }
+        entries = std::move(added);
+    });
 }
 
 void CRecentFileList::Remove(std::size_t index)
 {
     if (index >= m_entries.size())
         return;
-    m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(index));
-    SaveList();
-    Changed();
+    const QString gone = m_entries[index];
+    Change([&gone](std::vector<QString>& entries) { std::erase(entries, gone); });
 }
 
 void CRecentFileList::Changed()

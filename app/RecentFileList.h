@@ -4,7 +4,10 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
 #include <vector>
+
+struct SettingsValue;
 
 class IDesktop;
 class ISettingsStore;
@@ -22,11 +25,10 @@ public:
 
     // Replaces the entries by those in the store (empty values are skipped).
     void ReadList();
-    // Writes every entry in one write; vacant places are written empty. False when it failed.
-    bool WriteList() const;
 
     // Puts `path` at the front; an entry naming the same file (SameFilePath) is moved there,
-    // and the last one drops out of a full list. Every path is kept without loss, those with
+    // and the last one drops out of a full list. Add and Remove change the list as it is stored
+    // at that moment, so that windows changing it at once keep each other's entries. Every path is kept without loss, those with
     // characters code page 932 lacks as file URLs (RecentFileText.h); one that even a URL would
     // change (a lone surrogate) is not added.
     void Add(const QString& path);
@@ -39,8 +41,15 @@ public:
 
 private:
     void Changed();
-    // WriteList, telling the user of the first failure in a row.
-    void SaveList();
+    // The entries `store` holds now.
+    std::vector<QString> StoredEntries(const ISettingsStore& store) const;
+    // The values that store `entries`, whose names and texts go to `names` and `texts`.
+    std::vector<SettingsValue> ValuesOf(const std::vector<QString>& entries,
+                                        std::vector<std::string>& names,
+                                        std::vector<std::string>& texts) const;
+    // Applies `change` to the stored list and writes it back in one step, telling the user of
+    // the first failure in a row; the entries follow.
+    void Change(const std::function<void(std::vector<QString>&)>& change);
 
     ISettingsStore& m_store;
     IDesktop& m_desktop; // tells of a failed write

@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -123,16 +124,10 @@ bool WriteWithQSettings(QString& temporary, const QString& target,
 }
 
 // Reads the file once, changes every value and replaces the whole file once, so the values go
-// in together or not at all.
-EFileError WriteValuesToFile(const QString& fileName, std::span<const SettingsValue> values)
+// in together or not at all. `valuesUnderLock` gives the values once the store's lock is held.
+EFileError WriteValuesToFile(const QString& fileName,
+                             const std::function<std::vector<SettingsValue>()>& valuesUnderLock)
 {
-    std::vector<ValueChange> changes;
-    for (const SettingsValue& value : values) {
-        std::optional<ValueChange> change = ChangeOf(value);
-        if (!change)
-            return EFileError::BadPath;
-        changes.push_back(std::move(*change));
-    }
     if (fileName.isEmpty())
         return EFileError::BadPath;
     const QString path = ResolveFileLinks(fileName);
@@ -140,6 +135,13 @@ EFileError WriteValuesToFile(const QString& fileName, std::span<const SettingsVa
     if (const EFileError made = MakeFolders(folder); made != EFileError::None)
         return made;
     const CSettingsStoreLock lock(folder);
+    std::vector<ValueChange> changes;
+    for (const SettingsValue& value : valuesUnderLock()) {
+        std::optional<ValueChange> change = ChangeOf(value);
+        if (!change)
+            return EFileError::BadPath;
+        changes.push_back(std::move(*change));
+    }
     std::string old;
     // A file that is there but cannot be read would be lost by writing a new one in its place.
     if (const EFileError read = ReadWholeFile(path, old, kMaxFileSize);
@@ -230,7 +232,17 @@ bool CSettingsStore::WriteString(std::string_view section, std::string_view name
 
 bool CSettingsStore::WriteValues(std::span<const SettingsValue> values)
 {
-    const EFileError error = WriteValuesToFile(m_fileName, values);
+    return Written(WriteValuesToFile(
+        m_fileName, [values] { return std::vector<SettingsValue>(values.begin(), values.end()); }));
+}
+
+bool CSettingsStore::UpdateValues(const ValuesChange& change)
+{
+    return Written(WriteValuesToFile(m_fileName, [this, &change] { return change(*this); }));
+}
+
+bool CSettingsStore::Written(EFileError error)
+{
     if (error == EFileError::None)
         return true;
     m_lastFailure = {QDir::toNativeSeparators(m_fileName).toStdString(), error};

@@ -39,9 +39,12 @@ public:
     bool WriteString(std::string_view section, std::string_view name,
                      std::string_view value) override;
     bool WriteValues(std::span<const SettingsValue> values) override;
+    bool UpdateValues(const ValuesChange& change) override;
     SettingsWriteFailure LastWriteFailure() const override { return m_lastFailure; }
 
 private:
+    // True for a write without error; the failure is kept otherwise.
+    bool Written(EFileError error);
     // The stored text of a value; none when it is absent.
     std::optional<QString> ReadText(std::string_view section, std::string_view name) const;
 

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 enum class EFileError; // FileIo.h; this header stays free of Qt for the sheet's logic
 
@@ -43,6 +45,12 @@ public:
     // Writes all `values` in one change of the store, so that they are never half written: false,
     // with none of them written, when it could not be done.
     virtual bool WriteValues(std::span<const SettingsValue> values) = 0;
+
+    // Reads, changes and writes in one step that no other writer of the store (another window's
+    // included) comes between: `change` reads the store as it is then and gives the values to
+    // write, whose texts it keeps alive until UpdateValues returns. As WriteValues otherwise.
+    using ValuesChange = std::function<std::vector<SettingsValue>(const ISettingsStore& current)>;
+    virtual bool UpdateValues(const ValuesChange& change) = 0;
 
     // Meaningful after a write returned false.
     virtual SettingsWriteFailure LastWriteFailure() const = 0;

@@ -28,6 +28,7 @@ public:
                      std::string_view value) override;
     // One write, however many values: all go in or none.
     bool WriteValues(std::span<const SettingsValue> values) override;
+    bool UpdateValues(const ValuesChange& change) override { return WriteValues(change(*this)); }
     SettingsWriteFailure LastWriteFailure() const override { return {"memory", m_failureCause}; }
     void SetFailureCause(EFileError cause) { m_failureCause = cause; }
 
