@@ -15,6 +15,10 @@
 // Whether `name` can name a channel here (a socket file's path must fit its address).
 bool FitsLocalChannelName(const QString& name);
 
+// Whether a listener takes connections at `name`, answering or not (a stopped process's
+// socket does; a socket file left by one that has ended refuses).
+bool IsLocalChannelListening(const QString& name);
+
 // Sends `request` to whoever listens on `name` and returns what came back before `answer` was
 // complete, the other side closed or `timeoutMs` passed (empty when nobody listens, or when the
 // listener is another user's).

@@ -87,6 +87,20 @@ bool FitsLocalChannelName(const QString& name)
     return SocketAddress(name, address);
 }
 
+bool IsLocalChannelListening(const QString& name)
+{
+    sockaddr_un address;
+    if (!SocketAddress(name, address))
+        return false;
+    const CDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    int connected = -1;
+    do {
+        connected =
+            ::connect(socket.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    } while (connected != 0 && errno == EINTR);
+    return connected == 0 || errno == EAGAIN; // EAGAIN: listening, its queue full
+}
+
 QByteArray AskLocalChannel(const QString& name, const QByteArray& request, const QByteArray& answer,
                            int timeoutMs)
 {
@@ -220,6 +234,13 @@ struct CLocalListener::SState
         }
         if (lineEnd < 0)
             return; // the rest of the line is still to come
+        // An asker that gave up waiting (this process was stopped or busy) has closed its end:
+        // its request is not carried out late.
+        char next = 0;
+        if (::recv(client.socket.Get(), &next, 1, MSG_PEEK | MSG_DONTWAIT) == 0) {
+            End(at);
+            return;
+        }
         const QByteArray reply = onRequest(client.received.left(lineEnd + 1));
         if (!reply.isEmpty()) // a few bytes into an empty socket buffer: written at once
             ::send(client.socket.Get(), reply.constData(), static_cast<std::size_t>(reply.size()),

@@ -10,6 +10,13 @@ bool FitsLocalChannelName(const QString& name)
     return !name.isEmpty();
 }
 
+bool IsLocalChannelListening(const QString& name)
+{
+    QLocalSocket socket;
+    socket.connectToServer(name);
+    return socket.waitForConnected(100);
+}
+
 QByteArray AskLocalChannel(const QString& name, const QByteArray& request, const QByteArray& answer,
                            int timeoutMs)
 {

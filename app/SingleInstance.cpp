@@ -186,9 +186,9 @@ void CSingleInstance::Serve(const QString& path)
     });
     CLocalListener::EListen listening = listener->Listen(name);
     // Holding the document's lock, this window is its only owner: a socket file there was left
-    // by a window that has ended. Without the lock, only one that nobody answers on is taken.
+    // by a window that has ended. Without the lock, only one that nobody listens on is taken.
     if (listening == CLocalListener::EListen::NameInUse &&
-        (m_lock.Holds() || !AskForward(m_lockFolder, key, kAnswerMs))) {
+        (m_lock.Holds() || !IsLocalChannelListening(name))) {
         CLocalListener::RemoveStale(name);
         listening = listener->Listen(name);
     }
