@@ -188,7 +188,9 @@ struct CLocalListener::SState
             if (clients.size() >= CLocalListener::kMostConnections || !IsOwnUser(fd))
                 continue; // closed at once
             SClient& client = clients.emplace_back(
-                SClient{std::move(accepted), {}, nullptr,
+                SClient{std::move(accepted),
+                        {},
+                        nullptr,
                         std::chrono::steady_clock::now() +
                             std::chrono::milliseconds(CLocalListener::kIdleMs)});
             client.notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);

@@ -28,9 +28,9 @@ public:
 
     // Puts `path` at the front; an entry naming the same file (SameFilePath) is moved there,
     // and the last one drops out of a full list. Add and Remove change the list as it is stored
-    // at that moment, so that windows changing it at once keep each other's entries. Every path is kept without loss, those with
-    // characters code page 932 lacks as file URLs (RecentFileText.h); one that even a URL would
-    // change (a lone surrogate) is not added.
+    // at that moment, so that windows changing it at once keep each other's entries. Every path is
+    // kept without loss, those with characters code page 932 lacks as file URLs (RecentFileText.h);
+    // one that even a URL would change (a lone surrogate) is not added.
     void Add(const QString& path);
     void Remove(std::size_t index); // an index past the end is ignored
 

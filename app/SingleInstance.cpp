@@ -139,7 +139,8 @@ CSingleInstance::EClaim CSingleInstance::Claim(const QString& path, int patience
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                               deadline - std::chrono::steady_clock::now())
                               .count();
-        if (AskForward(m_lockFolder, key, static_cast<int>(std::clamp<long long>(left, 1, kAnswerMs))))
+        if (AskForward(m_lockFolder, key,
+                       static_cast<int>(std::clamp<long long>(left, 1, kAnswerMs))))
             return EClaim::HandedOver;
         if (std::chrono::steady_clock::now() >= deadline)
             return EClaim::OpenElsewhere;

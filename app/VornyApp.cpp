@@ -19,6 +19,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSessionManager>
+#include <QThread>
+#include <QTimer>
 
 #include <utility>
 
@@ -95,7 +97,7 @@ bool CVornyApp::InitInstance(const QStringList& arguments)
     // The end of the session and SIGTERM or SIGHUP run the same close check as Exit.
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, m_frame.get(),
                      [this](QSessionManager& manager) { OnCommitData(manager); });
-    m_quitSignals = std::make_unique<CQuitSignals>([this](int) { CloseUnattended(); });
+    m_quitSignals = std::make_unique<CQuitSignals>([this](int) { OnQuitSignal(); });
 
     // The lock of the document is taken before anything of it is read or asked, and the window
     // answers further starts from then on, also while a question below waits.
@@ -111,7 +113,9 @@ bool CVornyApp::InitInstance(const QStringList& arguments)
     const bool opened = path.isEmpty()
                             ? m_doc->FileNew()
                             : m_doc->OpenDocumentFile(path) == CVornyDoc::EOpenResult::Opened;
-    if (!opened)
+    // A quit signal at a question of the start ends it there: nothing was changed yet, and a
+    // recovery copy on offer stays for the next start.
+    if (!opened || m_bQuitRequested)
         return false;
 
     m_frame->show();
@@ -182,6 +186,30 @@ bool CVornyApp::CloseCheck()
         return true;
     m_recoveryTimer.stop();
     return m_doc->SaveModified();
+}
+
+void CVornyApp::OnQuitSignal()
+{
+    m_bQuitRequested = true;
+    // The questions on screen are closed as if cancelled, and the close follows once the code
+    // that asked them has gone on, back in the main loop.
+    for (int i = 0; i < 16; ++i) {
+        QWidget* question = QApplication::activeModalWidget();
+        if (!question || !question->close())
+            break;
+    }
+    CloseWhenUnwound();
+}
+
+void CVornyApp::CloseWhenUnwound()
+{
+    if (!m_frame->isVisible())
+        return; // still starting: the start-up ends itself (InitInstance)
+    if (QApplication::activeModalWidget() || QThread::currentThread()->loopLevel() > 1) {
+        QTimer::singleShot(10, m_frame.get(), [this] { CloseWhenUnwound(); });
+        return;
+    }
+    CloseUnattended();
 }
 
 void CVornyApp::CloseUnattended()

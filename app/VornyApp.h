@@ -38,6 +38,8 @@ public:
     // in another window of the user's, which was brought to the front (HandedOver()).
     bool InitInstance(const QStringList& arguments);
     bool HandedOver() const { return m_bHandedOver; }
+    // A quit signal (SIGTERM, SIGHUP, SIGINT) came during the start-up.
+    bool QuitRequested() const { return m_bQuitRequested; }
 
     // The help-request filter: context requests (1) and set-contents requests (5) are dropped,
     // every other one goes to the main window's help display.
@@ -77,7 +79,11 @@ private:
     // message shown, when no log file could be made.
     bool DocumentToOpen(const std::optional<QString>& file, QString& path);
     bool CloseCheck();
-    void CloseUnattended(); // a signal ends the program: no questions
+    // A signal ends the program: the questions open are cancelled, then the close runs without
+    // questions.
+    void OnQuitSignal();
+    void CloseWhenUnwound();
+    void CloseUnattended();
     void OnCommitData(QSessionManager& manager);
     void RefreshRecentFiles();
     // Brings the window (or the question it shows) to the front, with a Wayland activation
@@ -96,5 +102,6 @@ private:
     QTimer m_recoveryTimer; // an edit is copied within two seconds
     std::unique_ptr<CSingleInstance> m_instance;
     bool m_bHandedOver = false;
+    bool m_bQuitRequested = false;
     bool m_bClosedUnattended = false; // the close check ran already: the window just closes
 };

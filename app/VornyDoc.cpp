@@ -218,7 +218,9 @@ bool CVornyDoc::SaveModified(ECloseMode mode)
 
     if (!IsLogDocument()) {
         if (!m_bModified) {
-            DiscardRecoveryCopy(m_strPathName);
+            // Unattended, a copy that a question cut short offered is kept for the next start.
+            if (!m_bUnattended)
+                DiscardRecoveryCopy(m_strPathName);
             return true;
         }
         // Nobody to ask: the changes wait in the recovery copy, and the file is left alone.
@@ -250,7 +252,7 @@ bool CVornyDoc::SaveModified(ECloseMode mode)
             KeepRecoveryCopy(); // the program ends all the same
         else if (!CloseUnsaved())
             return false;
-    } else {
+    } else if (m_bModified || !m_bUnattended) {
         DiscardRecoveryCopy(m_strPathName);
     }
     if (kept != text)

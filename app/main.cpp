@@ -51,7 +51,8 @@ int main(int argc, char** argv)
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     if (!app.InitInstance(arguments))
-        return app.HandedOver() ? 0 : 1; // another window has the document and came to the front
+        // Another window has the document and came to the front, or a signal ended the start.
+        return app.HandedOver() || app.QuitRequested() ? 0 : 1;
     WriteStartupProbeOncePainted(app.MainFrame());
     return QApplication::exec();
 }

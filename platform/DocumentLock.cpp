@@ -80,8 +80,8 @@ CDocumentLock::EState CDocumentLock::TryLock(const QString& folder, const QStrin
         ::CreateFileW(reinterpret_cast<const wchar_t*>(file.utf16()), GENERIC_READ | GENERIC_WRITE,
                       0, nullptr, OPEN_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
-        return m_state = ::GetLastError() == ERROR_SHARING_VIOLATION ? EState::Busy
-                                                                     : EState::Unavailable;
+        return m_state =
+                   ::GetLastError() == ERROR_SHARING_VIOLATION ? EState::Busy : EState::Unavailable;
     m_handle = reinterpret_cast<qintptr>(handle);
     m_file = file;
     return m_state = EState::Held;

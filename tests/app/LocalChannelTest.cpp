@@ -71,7 +71,7 @@ TEST_F(LocalChannelTest, ARequestGetsItsAnswerAndOthersGetNone)
     } cases[] = {
         {"activate\n", "ok\n", 1, 3000},
         {"other\n", "", 1, 3000},
-        {"activate", "", 0, 300},                  // no whole line: the asker gives up
+        {"activate", "", 0, 300}, // no whole line: the asker gives up
         {QByteArray(CLocalListener::kLongestRequest, 'a') + "\n", "", 0, 3000}, // too long: cut off
         {"activate\nactivate\n", "ok\n", 1, 3000}, // one request a connection
     };
@@ -130,8 +130,8 @@ TEST_F(LocalChannelTest, IdleConnectionsAreCappedAndClosed)
     EXPECT_GE(closedByListener(), 40 - static_cast<int>(CLocalListener::kMostConnections));
 
     // After the idle time every one of them is closed, and a request is answered again.
-    const auto until = std::chrono::steady_clock::now() +
-                       std::chrono::milliseconds(CLocalListener::kIdleMs * 2);
+    const auto until =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(CLocalListener::kIdleMs * 2);
     while (closedByListener() < 40 && std::chrono::steady_clock::now() < until)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_EQ(closedByListener(), 40);

@@ -53,7 +53,15 @@ protected:
         home = pattern;
         log = home / "data" / "Halsk" / "Brunovelt" / "\xE8\xA8\x88\xE7\xAE\x97Log.txt"; // 計算
     }
-    void TearDown() override { fs::remove_all(home); }
+    void TearDown() override
+    {
+        // A test that stopped early leaves no program running.
+        if (pid > 0 && waitpid(pid, nullptr, WNOHANG) == 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+        fs::remove_all(home);
+    }
 
     // Starts the program and waits until its window is shown; false when it is not in time.
     bool Start(const std::vector<std::string>& arguments = {})
@@ -62,7 +70,8 @@ protected:
     }
 
     // Starts the program as `child` without waiting for it.
-    bool Spawn(const std::vector<std::string>& arguments, pid_t& child)
+    bool Spawn(const std::vector<std::string>& arguments, pid_t& child,
+               const std::string& probe = "probe")
     {
         std::vector<std::string> env;
         for (char** e = environ; *e; ++e) {
@@ -77,7 +86,7 @@ protected:
         env.push_back("XDG_STATE_HOME=" + (home / "state").string());
         env.push_back("XDG_RUNTIME_DIR=" + home.string());
         env.push_back("QT_QPA_PLATFORM=offscreen");
-        env.push_back("BRUNOVELT_STARTUP_PROBE=" + (home / "probe").string());
+        env.push_back("BRUNOVELT_STARTUP_PROBE=" + (home / probe).string());
 
         std::vector<std::string> args = {BRUNOVELT_EXE};
         args.insert(args.end(), arguments.begin(), arguments.end());
@@ -102,11 +111,11 @@ protected:
         return child > 0;
     }
 
-    bool ShownInTime()
+    bool ShownInTime(const std::string& probe = "probe")
     {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         while (std::chrono::steady_clock::now() < deadline) {
-            if (ReadFile(home / "probe").find('\n') != std::string::npos)
+            if (ReadFile(home / probe).find('\n') != std::string::npos)
                 return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
@@ -230,6 +239,116 @@ TEST_F(ProgramTest, ASecondStartOnTheSameLogBringsTheFirstWindowForward)
     ASSERT_TRUE(Spawn({sheet.string()}, third));
     EXPECT_EQ(WaitFor(third, 2), -1); // still running after two seconds: killed
     EXPECT_EQ(EndWith(SIGTERM), 0);
+}
+
+// Two starts racing for one log, the first one stopped at some point of its start (as a loaded
+// machine stops it) while the second goes ahead, then let go: whichever took the log has the
+// window, and the other hands over to it; never two windows on one log.
+TEST_F(ProgramTest, RacingStartsGiveOneWindow)
+{
+    WriteFile(log, "1+1\r\n2\r\n");
+    for (const int stopAfterMs : {0, 2, 4, 8, 12, 16, 24, 32, 48}) {
+        SCOPED_TRACE(stopAfterMs);
+        fs::remove(home / "probe1");
+        fs::remove(home / "probe2");
+        pid_t first = -1, second = -1;
+        ASSERT_TRUE(Spawn({}, first, "probe1"));
+        std::this_thread::sleep_for(std::chrono::milliseconds(stopAfterMs));
+        kill(first, SIGSTOP);
+        ASSERT_TRUE(Spawn({}, second, "probe2"));
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        kill(first, SIGCONT);
+        // One start ends, handed over; the other shows its window.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        pid_t ended = 0;
+        int status = 0;
+        while (ended <= 0 && std::chrono::steady_clock::now() < deadline) {
+            ended = waitpid(-1, &status, WNOHANG);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        pid = ended == first ? second : first;
+        EXPECT_TRUE(ended == first || ended == second) << "two windows on one log";
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        EXPECT_FALSE(fs::exists(home / (ended == first ? "probe1" : "probe2")));
+        if (ended != first && ended != second) {
+            WaitFor(first, 0);
+            WaitFor(second, 0);
+            continue;
+        }
+        EXPECT_TRUE(ShownInTime(ended == first ? "probe2" : "probe1"));
+        EXPECT_EQ(EndWith(SIGTERM), 0);
+        EXPECT_EQ(ReadFile(log), "1+1\r\n2\r\n");
+    }
+}
+
+// The socket file and the recovery copy of the log, once there; empty paths when not in time.
+fs::path WaitForFile(const fs::path& folder, const std::string& start, const std::string& end)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::error_code error;
+        for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+            const std::string name = entry.path().filename().string();
+            if (name.rfind(start, 0) == 0 && name.size() >= end.size() &&
+                name.compare(name.size() - end.size(), end.size(), end) == 0)
+                return entry.path();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return {};
+}
+
+// A start waiting at the recovery question owns the log already: a second start brings it
+// forward. A quit signal at the question ends the start, and the copy stays for the next one.
+TEST_F(ProgramTest, AStartAtTheRecoveryQuestionKeepsItsLog)
+{
+    std::string record;
+    for (int i = 0; i < 20; ++i)
+        record += std::to_string(i) + "*2\r\n" + std::to_string(i * 2) + "\r\n";
+    WriteFile(log, record); // long enough for the start's blank lines, an edit that is copied
+    ASSERT_TRUE(Start());
+    const fs::path copy = WaitForFile(home / "state" / "Halsk" / "Brunovelt", "", ".recovery");
+    ASSERT_FALSE(copy.empty());
+    EXPECT_EQ(EndWith(SIGKILL), -1);
+    const std::string unsaved = record + "3*3\r\n9\r\n";
+    WriteFile(copy, unsaved);
+
+    fs::remove(home / "probe");
+    ASSERT_TRUE(Spawn({}, pid));
+    ASSERT_FALSE(WaitForFile(home, "brunovelt-", "").empty());
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // at its question
+    pid_t second = -1;
+    ASSERT_TRUE(Spawn({}, second));
+    EXPECT_EQ(WaitFor(second, 20), 0);
+    EXPECT_FALSE(fs::exists(home / "probe")); // no window yet: the question waits
+
+    EXPECT_EQ(EndWith(SIGTERM), 0);
+    EXPECT_EQ(ReadFile(log), record);
+    EXPECT_EQ(ReadFile(copy), unsaved);
+}
+
+// A window that does not answer (stopped, as Ctrl+Z stops it) keeps its log: the second start
+// says so instead of opening a second window, and leaves the first one's socket alone.
+TEST_F(ProgramTest, AStoppedWindowKeepsItsLog)
+{
+    WriteFile(log, "1+1\r\n2\r\n");
+    ASSERT_TRUE(Start());
+    const fs::path socket = WaitForFile(home, "brunovelt-", "");
+    ASSERT_FALSE(socket.empty());
+    fs::remove(home / "probe");
+    kill(pid, SIGSTOP);
+    pid_t second = -1;
+    ASSERT_TRUE(Spawn({}, second));
+    std::this_thread::sleep_for(std::chrono::seconds(5));
+    int status = 0;
+    EXPECT_EQ(waitpid(second, &status, WNOHANG), 0); // at its message, with no window
+    EXPECT_FALSE(fs::exists(home / "probe"));
+    EXPECT_TRUE(fs::exists(socket));
+    kill(second, SIGTERM); // a quit signal at a question ends the program
+    EXPECT_EQ(WaitFor(second, 10), 0);
+    kill(pid, SIGCONT);
+    EXPECT_EQ(EndWith(SIGTERM), 0);
+    EXPECT_EQ(ReadFile(log), "1+1\r\n2\r\n");
 }
 
 TEST_F(ProgramTest, AWritableLogInAFolderThatIsNotIsSavedInPlace)

@@ -33,8 +33,9 @@ protected:
     static CSingleInstance::EClaim ClaimWhileServing(CSingleInstance& second, const QString& path,
                                                      int patienceMs = 2000)
     {
-        auto claim = std::async(std::launch::async,
-                                [&second, path, patienceMs] { return second.Claim(path, patienceMs); });
+        auto claim = std::async(std::launch::async, [&second, path, patienceMs] {
+            return second.Claim(path, patienceMs);
+        });
         while (claim.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         return claim.get();
@@ -68,7 +69,8 @@ TEST_F(SingleInstanceTest, TheHolderIsAskedForwardWithTheStartsActivationToken)
 
     // The target through its other name, and the same path spelt with "..": one document.
     qputenv("XDG_ACTIVATION_TOKEN", "launcher-token_1");
-    for (const QString& path : {m_document, m_dir.filePath(QStringLiteral("state/../計算Log.txt"))}) {
+    for (const QString& path :
+         {m_document, m_dir.filePath(QStringLiteral("state/../計算Log.txt"))}) {
         SCOPED_TRACE(path.toStdString());
         EXPECT_EQ(ClaimWhileServing(second, path), CSingleInstance::EClaim::HandedOver);
     }
