@@ -1,5 +1,6 @@
 #include "OptDlg.h"
 
+#include "DialogPlacement.h"
 #include "DialogUnits.h"
 #include "ISettingsStore.h"
 #include "Keypad.h"
@@ -105,6 +106,12 @@ int COptDlg::exec()
 {
     UpdateData(false);
     return QDialog::exec();
+}
+
+void COptDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    CentreOverOwner(*this);
 }
 
 void COptDlg::accept()

@@ -60,6 +60,7 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange& dx) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     QCheckBox* m_autoSave;

@@ -1,6 +1,8 @@
 #include "DialogTestSupport.h"
 
 #include "AboutDlg.h"
+#include "MemorySettingsStore.h"
+#include "OptDlg.h"
 #include "DialogUnits.h"
 #include "StaticLink.h"
 #include "TestDesktop.h"
@@ -15,6 +17,7 @@
 #include <QTest>
 #include <QUrl>
 
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -281,6 +284,43 @@ TEST(AboutTemplate, Layout)
     ExpectLaidOutCleanly(dialog);
     dialog.show();
     GrabWhenAsked(dialog, QStringLiteral("about.png"));
+}
+
+// Both boxes stand centred on their owner's frame, not above it (Qt's own placement guesses a
+// frame 40 pixels high where it knows none). Run offscreen and on an X server of its own, where
+// no window manager frames the windows.
+TEST(DialogPlacement, BoxesAreCentredOnTheirOwnersFrame)
+{
+    CTestDesktop desktop;
+    CMemorySettingsStore store;
+    QWidget owner;
+    owner.setGeometry(130, 90, 640, 452);
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    const QRect ownerFrame = owner.frameGeometry();
+    const auto expectCentred = [&](QDialog& dialog) {
+        const QRect frame = dialog.frameGeometry();
+        EXPECT_LE(std::abs(frame.left() - ownerFrame.left() - (ownerFrame.right() - frame.right())),
+                  1);
+        EXPECT_LE(std::abs(frame.top() - ownerFrame.top() - (ownerFrame.bottom() - frame.bottom())),
+                  1);
+        dialog.reject();
+    };
+    {
+        const CWhenModal<CAboutDlg> when([&](CAboutDlg& dialog) {
+            SCOPED_TRACE("About");
+            expectCentred(dialog);
+        });
+        RunAboutCommand(desktop, &owner);
+    }
+    {
+        const CWhenModal<COptDlg> when([&](COptDlg& dialog) {
+            SCOPED_TRACE("options");
+            expectCentred(dialog);
+        });
+        RunOptionsCommand(
+            store, desktop, [] { return QString(); }, &owner);
+    }
 }
 
 } // namespace
