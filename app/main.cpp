@@ -27,8 +27,9 @@ int main(int argc, char** argv)
         return *status;
     const auto environment = [](const char* name) { return std::getenv(name); };
     if (!CanOpenWindow(args, environment, stderr))
-        return 1;        // rather than Qt's abort without a display
-    SilenceQtMessages(); // from here on nothing is written on stderr
+        return 1; // rather than Qt's abort without a display
+    // From here on nothing is written on stderr.
+    SilenceQtMessages();
 
     if (!SessionBusMayExist(environment, [](const char* path) {
             std::error_code error;

@@ -329,7 +329,8 @@ TEST(StaticLink, NoBrowserWritesNothingOnStandardError)
     EXPECT_EQ(stderrOfAClick(), QByteArray());
     qInstallMessageHandler(nullptr);
     qputenv("PATH", path);
-    qputenv("BROWSER", browser);
+    if (!browser.isEmpty())
+        qputenv("BROWSER", browser);
 }
 
 // Both boxes stand centred on their owner's frame, not above it (Qt's own placement guesses a
