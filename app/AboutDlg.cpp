@@ -1,6 +1,7 @@
 #include "AboutDlg.h"
 
 #include "AppIcons.h"
+#include "DialogPlacement.h"
 #include "DialogUnits.h"
 
 #include <QLabel>
@@ -57,6 +58,12 @@ CAboutDlg::CAboutDlg(IDesktop& desktop, QWidget* owner)
     setTabOrder(m_ok, &m_linkMail);
     setTabOrder(&m_linkMail, &m_linkHome);
     connect(m_ok, &QPushButton::clicked, this, &CAboutDlg::accept);
+}
+
+void CAboutDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    CentreOverOwner(*this);
 }
 
 void RunAboutCommand(IDesktop& desktop, QWidget* owner)

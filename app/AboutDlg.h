@@ -34,6 +34,9 @@ public:
     QLabel* NoticeLabel() const { return m_notice; }
     QPushButton* OkButton() const { return m_ok; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     QLabel* m_icon;
     QLabel* m_version;

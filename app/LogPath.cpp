@@ -3,6 +3,7 @@
 #include "Cp932QString.h"
 #include "FileIo.h"
 #include "ISettingsStore.h"
+#include "RecentFileText.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -130,9 +131,26 @@ QString GetDefaultLogPath(const QString& moduleDir)
     return {};
 }
 
+QString LogFileFromStore(std::string_view value, const QString& defaultPath)
+{
+    if (value.empty() || value == QStringToCp932(defaultPath))
+        return defaultPath;
+    return RecentFileFromStore(value);
+}
+
+std::string LogFileToStore(const QString& path, const QString& defaultPath)
+{
+    if (path.isEmpty())
+        return {};
+    // A name whose text another reading takes for the default ("/home/donn?e/..." beside a
+    // default of "/home/donnée/...") goes as a URL too.
+    std::string text = RecentFileToStore(path);
+    if (LogFileFromStore(text, defaultPath) != path)
+        text = PathAsFileUrl(path);
+    return text;
+}
+
 QString ReadLogFileSetting(const ISettingsStore& store, const QString& defaultPath)
 {
-    const std::string defaultBytes = QStringToCp932(defaultPath);
-    const std::string stored = store.GetString("System", "LogFile", defaultBytes);
-    return stored == defaultBytes ? defaultPath : QStringFromCp932(stored);
+    return LogFileFromStore(store.GetString("System", "LogFile", ""), defaultPath);
 }

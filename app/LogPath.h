@@ -4,6 +4,9 @@
 
 #include <QString>
 
+#include <string>
+#include <string_view>
+
 // Where the log file and the program's other files are. Paths are Qt paths with '/' separators;
 // file names reach the file system as UTF-8.
 
@@ -61,6 +64,14 @@ EFileError EnsureLogFile(const QString& path);
 
 class ISettingsStore;
 
-// "System"/"LogFile" with `defaultPath` as its default. An absent value gives `defaultPath` as it
-// is, even where code page 932, in which the store keeps its strings, cannot spell it.
+// How "System"/"LogFile" holds a path. An empty value, like an absent one, stands for the default
+// log (`defaultPath`), and so do the bytes of a default that code page 932 cannot spell, which
+// earlier versions stored. Any other path that the code page writes is kept as that text, as it
+// always was; one it cannot write (é, ü, ...) as its file URL, so that nothing is lost.
+QString LogFileFromStore(std::string_view value, const QString& defaultPath);
+// The value that LogFileFromStore reads back as `path` (empty for an empty path: the default):
+// the plain text where that reads back so, the file URL otherwise.
+std::string LogFileToStore(const QString& path, const QString& defaultPath);
+
+// "System"/"LogFile" read with LogFileFromStore.
 QString ReadLogFileSetting(const ISettingsStore& store, const QString& defaultPath);

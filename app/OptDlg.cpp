@@ -1,6 +1,6 @@
 #include "OptDlg.h"
 
-#include "Cp932QString.h"
+#include "DialogPlacement.h"
 #include "DialogUnits.h"
 #include "ISettingsStore.h"
 #include "Keypad.h"
@@ -108,17 +108,14 @@ int COptDlg::exec()
     return QDialog::exec();
 }
 
+void COptDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    CentreOverOwner(*this);
+}
+
 void COptDlg::accept()
 {
-    // The name is kept in code page 932 like all the program's text; a character that code page
-    // lacks would name another file, so such a name is not taken.
-    const QString name = m_file->text();
-    if (name != m_strDefaultLogFile && !SurvivesCp932(name)) {
-        ShowMessageBox(m_desktop, this,
-                       QStringLiteral("ファイル名に使えない文字が含まれています：%1").arg(name));
-        m_file->setFocus();
-        return;
-    }
     UpdateData(true);
     if (m_commit && !m_commit())
         return;
@@ -173,7 +170,7 @@ bool RunOptionsCommand(ISettingsStore& store, IDesktop& desktop,
     dialog.m_strLogFile = ReadLogFileSetting(store, dialog.m_strDefaultLogFile);
     dialog.m_nTaxRate = ReadTaxPercent(store);
     dialog.SetCommit([&] {
-        const std::string logFile = QStringToCp932(dialog.m_strLogFile);
+        const std::string logFile = LogFileToStore(dialog.m_strLogFile, dialog.m_strDefaultLogFile);
         const SettingsValue values[] = {{"System", "Log", dialog.m_bAutoSave},
                                         {"System", "LogFile", std::string_view(logFile)},
                                         {"View", "TaxRate", dialog.m_nTaxRate}};

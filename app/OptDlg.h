@@ -22,7 +22,8 @@ class QSpinBox;
 // consumption-tax rate that the TAX key applies.
 // The members are exchanged with the controls: when the dialog opens they fill the controls;
 // OK copies the controls back, Cancel leaves the members as they were. Neither value is checked
-// here. Laid out in dialog units of the dialog font, 221 wide and 111 high.
+// here: every name is stored so that it reads back as the same file. Laid out in dialog units of
+// the dialog font, 221 wide and 111 high.
 class COptDlg : public QDialog, public CDataExchangeClient
 {
     Q_OBJECT
@@ -35,9 +36,7 @@ public:
 
     int m_bAutoSave = 0;  // non-zero: ticked
     QString m_strLogFile; // as typed; may be empty or relative
-    // The default log path. The name is stored in code page 932, so OK refuses a name with a
-    // character that code page lacks (it would come back as another file), except this one:
-    // whoever reads the value takes its bytes as the default when they equal the default's.
+    // The default log path, which an empty stored name stands for (LogFileToStore).
     QString m_strDefaultLogFile;
     int m_nTaxRate = 5; // percent, kMinTaxPercent to kMaxTaxPercent
 
@@ -61,6 +60,7 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange& dx) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     QCheckBox* m_autoSave;

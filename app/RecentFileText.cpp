@@ -30,6 +30,14 @@ std::string RecentFileToStore(const QString& path)
     std::string text = QStringToCp932(path);
     if (QStringFromCp932(text) == path && !text.starts_with(kUrlScheme))
         return text;
+    return PathAsFileUrl(path);
+}
+
+std::string PathAsFileUrl(const QString& path)
+{
+    // QUrl::fromLocalFile would take a relative "x:é" for a drive and give back "/x:é".
+    if (QDir::isRelativePath(path))
+        return std::string(kUrlScheme) + QUrl::toPercentEncoding(path, "/").toStdString();
     return QUrl::fromLocalFile(path).toEncoded().toStdString();
 }
 

@@ -14,6 +14,9 @@
 // nothing is lost; and a form no stored full path can take, since none begins with "file:".
 
 std::string RecentFileToStore(const QString& path);
+// `path` as its file URL, whatever it holds; a relative path as "file:" and its percent-encoded
+// UTF-8 ("file:donn%C3%A9e/a.txt"), which RecentFileFromStore reads back unchanged too.
+std::string PathAsFileUrl(const QString& path);
 // The path a stored value names; a value that is no file URL is code page 932 text.
 QString RecentFileFromStore(std::string_view value);
 

@@ -4,6 +4,7 @@
 #include "DialogUnits.h"
 #include "FontListWarmUp.h"
 #include "MainFrame.h"
+#include "QuietMessages.h"
 #include "StartupProbe.h"
 #include "VornyApp.h"
 #include "WindowSystemCheck.h"
@@ -27,6 +28,8 @@ int main(int argc, char** argv)
     const auto environment = [](const char* name) { return std::getenv(name); };
     if (!CanOpenWindow(args, environment, stderr))
         return 1; // rather than Qt's abort without a display
+    // From here on nothing is written on stderr.
+    SilenceQtMessages();
 
     if (!SessionBusMayExist(environment, [](const char* path) {
             std::error_code error;

@@ -159,6 +159,19 @@ QFont WithNearestStyleName(QFont font)
     return font;
 }
 
+bool IsNearestFace(const QFont& face, int weight, bool italic)
+{
+    QFont wanted = face;
+    wanted.setStyleName({});
+    wanted.setWeight(static_cast<QFont::Weight>(std::clamp(weight, 1, 1000)));
+    wanted.setItalic(italic);
+    const QString nearest = WithNearestStyleName(wanted).styleName();
+    if (nearest.isEmpty())
+        return true;
+    const QFont nearestFace = QFontDatabase::font(face.family(), nearest, 12);
+    return nearestFace.weight() == face.weight() && nearestFace.italic() == face.italic();
+}
+
 LogFont LogFontFromFont(const QFont& font, int dpi)
 {
     if (dpi <= 0)

@@ -34,6 +34,11 @@ QFont FontFromLogFont(const LogFont& logFont);
 // takes the first its family lists ("Oblique"). A family with no faces listed is left alone.
 QFont WithNearestStyleName(QFont font);
 
+// True when `face` (as a font dialog gives it) is the face of its family that WithNearestStyleName
+// picks for `weight` and `italic`: what a dialog opened on that weight and slant offers. Also
+// true for a family with no faces listed.
+bool IsNearestFace(const QFont& face, int weight, bool italic);
+
 // `font` (as a font dialog gives it) as a logical font: a negative character height in pixels for
 // its point size at `dpi` dots per inch (the primary screen's when 0), its weight, style and
 // family name.

@@ -289,9 +289,18 @@ void CVornyView::OnViewFont()
         // shows sizes in points, faces that are installed and weights their family has a face for,
         // so its answer for the same font may differ from what the store holds.
         const bool unchanged = dialog.selectedFont() == offered;
-        const QFont chosen = unchanged ? shownFont : dialog.selectedFont();
-        const SheetFontSettings settings =
+        QFont chosen = unchanged ? shownFont : dialog.selectedFont();
+        SheetFontSettings settings =
             unchanged ? shownSettings : ToStoredFont(LogFontFromFont(chosen));
+        // A weight or slant that the family has no face for shows as its nearest face; as long as
+        // that face is chosen, the stored weight and slant stay (the sheet draws them synthesised).
+        if (!unchanged && IsNearestFace(chosen, shownSettings.weight, shownSettings.italic)) {
+            chosen.setStyleName({});
+            chosen.setWeight(shownFont.weight());
+            chosen.setItalic(shownFont.italic());
+            settings.weight = shownSettings.weight;
+            settings.italic = shownSettings.italic;
+        }
         if (!WriteSheetFont(m_store, settings)) {
             // The dialog comes back with the choice, to try again or to cancel.
             ReportSettingsWriteFailure(m_desktop, window(), m_store);

@@ -1,6 +1,10 @@
 #include "DialogTestSupport.h"
 
 #include "AboutDlg.h"
+#include "MemorySettingsStore.h"
+#include "OptDlg.h"
+#include "QuietMessages.h"
+#include "Desktop.h"
 #include "DialogUnits.h"
 #include "StaticLink.h"
 #include "TestDesktop.h"
@@ -15,7 +19,12 @@
 #include <QTest>
 #include <QUrl>
 
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -281,6 +290,84 @@ TEST(AboutTemplate, Layout)
     ExpectLaidOutCleanly(dialog);
     dialog.show();
     GrabWhenAsked(dialog, QStringLiteral("about.png"));
+}
+
+// A link without a browser to open it beeps and writes nothing on stderr once the window mode
+// has silenced Qt's messages; without that, Qt says why on stderr (which shows that this test
+// reaches the case).
+TEST(StaticLink, NoBrowserWritesNothingOnStandardError)
+{
+    if (QGuiApplication::platformName() == QStringLiteral("offscreen"))
+        GTEST_SKIP() << "no desktop services offscreen: run on X (dialog_x11_tests)";
+    QTemporaryDir empty;
+    ASSERT_TRUE(empty.isValid());
+    const QByteArray path = qgetenv("PATH");
+    const QByteArray browser = qgetenv("BROWSER");
+    qputenv("PATH", empty.path().toLocal8Bit()); // no xdg-open, no browser
+    qunsetenv("BROWSER");
+    const auto stderrOfAClick = [&] {
+        CDesktop desktop;
+        CStaticLink link(desktop, QStringLiteral("https://example.jp/"), nullptr);
+        link.resize(200, 20);
+        std::fflush(stderr);
+        const int saved = ::dup(STDERR_FILENO);
+        const QString file = empty.filePath(QStringLiteral("stderr"));
+        const int captured =
+            ::open(QFile::encodeName(file).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(captured, STDERR_FILENO);
+        Click(link);
+        std::fflush(stderr);
+        ::dup2(saved, STDERR_FILENO);
+        ::close(saved);
+        ::close(captured);
+        EXPECT_EQ(link.m_crText, QColor(0, 0, 255)); // not opened
+        QFile text(file);
+        return text.open(QIODevice::ReadOnly) ? text.readAll() : QByteArray("unreadable");
+    };
+    EXPECT_TRUE(stderrOfAClick().contains("browser"));
+    SilenceQtMessages();
+    EXPECT_EQ(stderrOfAClick(), QByteArray());
+    qInstallMessageHandler(nullptr);
+    qputenv("PATH", path);
+    if (!browser.isEmpty())
+        qputenv("BROWSER", browser);
+}
+
+// Both boxes stand centred on their owner's frame, not above it (Qt's own placement guesses a
+// frame 40 pixels high where it knows none). Run offscreen and on an X server of its own, where
+// no window manager frames the windows.
+TEST(DialogPlacement, BoxesAreCentredOnTheirOwnersFrame)
+{
+    CTestDesktop desktop;
+    CMemorySettingsStore store;
+    QWidget owner;
+    owner.setGeometry(130, 90, 640, 452);
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    const QRect ownerFrame = owner.frameGeometry();
+    const auto expectCentred = [&](QDialog& dialog) {
+        const QRect frame = dialog.frameGeometry();
+        EXPECT_LE(std::abs(frame.left() - ownerFrame.left() - (ownerFrame.right() - frame.right())),
+                  1);
+        EXPECT_LE(std::abs(frame.top() - ownerFrame.top() - (ownerFrame.bottom() - frame.bottom())),
+                  1);
+        dialog.reject();
+    };
+    {
+        const CWhenModal<CAboutDlg> when([&](CAboutDlg& dialog) {
+            SCOPED_TRACE("About");
+            expectCentred(dialog);
+        });
+        RunAboutCommand(desktop, &owner);
+    }
+    {
+        const CWhenModal<COptDlg> when([&](COptDlg& dialog) {
+            SCOPED_TRACE("options");
+            expectCentred(dialog);
+        });
+        RunOptionsCommand(
+            store, desktop, [] { return QString(); }, &owner);
+    }
 }
 
 } // namespace

@@ -171,6 +171,25 @@ TEST_F(AppTest, SecondStartPlacesTheCaretAtTheEndBelowSixEmptyLines)
     EXPECT_EQ(ReadFile(LogPath()), log); // the empty lines are trimmed away again
 }
 
+// An empty "LogFile", as the options store a cleared name, is the default log in every respect:
+// the caret below six empty lines, and Exit saves without a question.
+TEST_F(AppTest, AnEmptyLogFileSettingOpensTheDefaultLogAsTheLog)
+{
+    WriteFile(home.path() + "/config/Halsk/Brunovelt.conf", "[System]\nLog=1\nLogFile=\n");
+    const std::string log = Record(30);
+    WriteFile(LogPath(), log);
+    boxes.Clear();
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(app->Document().GetPathName(), LogPath());
+    EXPECT_TRUE(app->Document().IsLogDocument());
+    EXPECT_EQ(Sheet().GetText(), log + "\r\n\r\n\r\n\r\n\r\n\r\n");
+    Type(QStringLiteral("1+1"));
+    PressEnter();
+    ASSERT_TRUE(Exit());
+    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_EQ(ReadFile(LogPath()), log + "1+1\r\n2\r\n");
+}
+
 TEST_F(AppTest, AFileNamedOnTheCommandLineOpensInstead)
 {
     const QString sheet = home.path() + "/sheet.txt";

@@ -1,6 +1,8 @@
 #include "LogPath.h"
 
 #include "DocumentTestSupport.h"
+#include "MemorySettingsStore.h"
+#include "Sjis.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <string>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -158,6 +162,55 @@ TEST_F(LogPath, AConfiguredLogIsMadeWhereItCanBeAndOtherwiseNamesTheCause)
     }
     EXPECT_TRUE(QFileInfo(Path(QStringLiteral("dangling.txt"))).isSymLink());
     EXPECT_EQ(FileContent(Path(QStringLiteral("old.txt"))), "kept");
+}
+
+// "System"/"LogFile": every name reads back as the file it names, whatever the default is then;
+// an empty value is the default log.
+TEST(LogFileSetting, EveryNameReadsBackAsTheSameFile)
+{
+    const QString accentedDefault = QStringLiteral("/home/donnée/計算Log.txt");
+    const QString plainDefault = QStringLiteral("/home/user/計算Log.txt");
+    struct Row
+    {
+        const char* name;
+        QString path;
+        std::string stored; // with accentedDefault as the default
+    };
+    const Row rows[] = {
+        {"code page 932 text stays text", QStringLiteral("/tmp/記録 ﾛｸﾞ.txt"),
+         Sjis("/tmp/記録 ﾛｸﾞ.txt")},
+        {"relative", QStringLiteral("log.txt"), "log.txt"},
+        {"the default with é", accentedDefault,
+         "file:///home/donn%C3%A9e/%E8%A8%88%E7%AE%97Log.txt"},
+        {"another name with é", QStringLiteral("/tmp/résumé.txt"),
+         "file:///tmp/r%C3%A9sum%C3%A9.txt"},
+        {"relative with é", QStringLiteral("donnée/a.txt"), "file:donn%C3%A9e/a.txt"},
+        {"relative, like a drive", QStringLiteral("x:é"), "file:x%3A%C3%A9"},
+        // Its text is what the default's was stored as: the URL keeps the two apart.
+        {"the default's lossy twin", QStringLiteral("/home/donn?e/計算Log.txt"),
+         "file:///home/donn%3Fe/%E8%A8%88%E7%AE%97Log.txt"},
+        {"text that looks like a URL", QStringLiteral("file:a.txt"), "file:file%3Aa.txt"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string stored = LogFileToStore(row.path, accentedDefault);
+        EXPECT_EQ(stored, row.stored);
+        EXPECT_EQ(LogFileFromStore(stored, accentedDefault), row.path);
+        // The default moves on (a log put beside the program): the name still names its file.
+        EXPECT_EQ(LogFileFromStore(stored, plainDefault), row.path);
+    }
+
+    // An empty or absent value is the default log, as is the lossy text earlier versions stored
+    // for a default the code page cannot spell.
+    EXPECT_EQ(LogFileToStore(QString(), accentedDefault), "");
+    EXPECT_EQ(LogFileFromStore("", accentedDefault), accentedDefault);
+    EXPECT_EQ(LogFileFromStore(Sjis("/home/donn?e/計算Log.txt"), accentedDefault), accentedDefault);
+    CMemorySettingsStore store;
+    EXPECT_EQ(ReadLogFileSetting(store, plainDefault), plainDefault);
+    store.Put("System", "LogFile", "");
+    EXPECT_EQ(ReadLogFileSetting(store, plainDefault), plainDefault);
+    store.Put("System", "LogFile", "file:///tmp/r%C3%A9sum%C3%A9.txt");
+    EXPECT_EQ(ReadLogFileSetting(store, plainDefault), QStringLiteral("/tmp/résumé.txt"));
 }
 
 TEST(ModuleDirPath, JoinsTheProgramFolderAndTheName)

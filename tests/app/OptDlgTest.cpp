@@ -82,7 +82,7 @@ TEST_F(OptionsCommand, ShowsTheStoredValues)
     const std::vector<Row> rows = {
         {"off", "0", Sjis("/tmp/記録.txt"), false, QStringLiteral("/tmp/記録.txt")},
         {"on", "1", "relative.txt", true, QStringLiteral("relative.txt")},
-        {"any non-zero is on", "5", "", true, QString()},
+        {"any non-zero is on; empty is the default", "5", "", true, kDefaultPath},
         {"half-width katakana", "1", Sjis("/tmp/ﾛｸﾞ.txt"), true, QStringLiteral("/tmp/ﾛｸﾞ.txt")},
     };
     for (const Row& row : rows) {
@@ -185,51 +185,55 @@ TEST_F(OptionsCommand, OkStoresTheNameAsTyped)
     }
 }
 
-TEST_F(OptionsCommand, ANameTheCodePageCannotHoldIsNotTaken)
+// A name with a character code page 932 lacks is taken and stored so that it reads back whole;
+// an empty one shows again as the default log that it stands for.
+TEST_F(OptionsCommand, EveryNameIsTakenAndShownAgainAsTyped)
 {
-    // "é" has no code page 932 code: stored it would come back as "?", another file.
     const CTestDesktop& boxes = desktop;
-    bool stillOpen = false;
-    EXPECT_TRUE(Run([&](COptDlg& dialog) {
-        dialog.FileEdit()->setText(QStringLiteral("/tmp/résumé.txt"));
-        dialog.OkButton()->click();
-        stillOpen = dialog.isVisible();
-        dialog.FileEdit()->setText(QStringLiteral("/tmp/resume.txt"));
-        dialog.OkButton()->click();
-    }));
-    EXPECT_TRUE(stillOpen);
-    ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_TRUE(boxes.Last().text.contains(QStringLiteral("/tmp/résumé.txt")));
-    EXPECT_EQ(store.Value("System", "LogFile"), "/tmp/resume.txt");
+    const QString names[] = {QStringLiteral("/tmp/résumé.txt"), QString()};
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_TRUE(Run([&](COptDlg& dialog) {
+            dialog.FileEdit()->setText(name);
+            dialog.OkButton()->click();
+        }));
+        QString shown;
+        Run([&](COptDlg& dialog) {
+            shown = dialog.FileEdit()->text();
+            dialog.reject();
+        });
+        EXPECT_EQ(shown, name.isEmpty() ? kDefaultPath : name);
+    }
+    EXPECT_EQ(boxes.Count(), 0u);
 }
 
-// A default the code page cannot spell is still the default: shown as it is and stored as bytes
-// that every reader takes as the default. Another name with the same bytes is refused.
-TEST_F(OptionsCommand, ADefaultTheCodePageCannotHoldIsStillTheDefault)
+// A default the code page cannot spell is stored as its URL on an OK without a change: when the
+// default later moves, the value still names the user's record, not a folder with a "?" in it.
+// The text an earlier version stored for it still reads as the default.
+TEST_F(OptionsCommand, ADefaultTheCodePageCannotHoldIsStoredWhole)
 {
-    const QString accented = QStringLiteral("/home/josé/計算Log.txt");
-    const CTestDesktop& boxes = desktop;
+    const QString accented = QStringLiteral("/home/donnée/計算Log.txt");
+    QString defaultPath = accented;
     QString shown;
-    const CWhenModal<COptDlg> when([&](COptDlg& dialog) {
-        shown = dialog.FileEdit()->text();
-        dialog.FileEdit()->setText(QStringLiteral("/home/josè/計算Log.txt"));
-        dialog.OkButton()->click();
-        dialog.FileEdit()->setText(shown);
-        dialog.OkButton()->click();
-    });
-    EXPECT_TRUE(RunOptionsCommand(
-        store, desktop, [&] { return accented; }, nullptr));
+    const auto show = [&](bool confirm) {
+        const CWhenModal<COptDlg> when([&](COptDlg& dialog) {
+            shown = dialog.FileEdit()->text();
+            if (confirm)
+                dialog.OkButton()->click();
+            else
+                dialog.reject();
+        });
+        RunOptionsCommand(
+            store, desktop, [&] { return defaultPath; }, nullptr);
+    };
+    store.Put("System", "LogFile", Sjis("/home/donn?e/計算Log.txt"));
+    show(true);
     EXPECT_EQ(shown, accented);
-    EXPECT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(store.Value("System", "LogFile"), Sjis("/home/jos?/計算Log.txt"));
+    EXPECT_EQ(store.Value("System", "LogFile"),
+              "file:///home/donn%C3%A9e/%E8%A8%88%E7%AE%97Log.txt");
 
-    // Opened again, the stored bytes show as the default.
-    const CWhenModal<COptDlg> again([&](COptDlg& dialog) {
-        shown = dialog.FileEdit()->text();
-        dialog.reject();
-    });
-    RunOptionsCommand(
-        store, desktop, [&] { return accented; }, nullptr);
+    defaultPath = QStringLiteral("/opt/brunovelt/計算Log.txt");
+    show(false);
     EXPECT_EQ(shown, accented);
 }
 

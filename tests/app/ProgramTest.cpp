@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
 #include <grp.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -87,6 +88,7 @@ protected:
         env.push_back("XDG_RUNTIME_DIR=" + home.string());
         env.push_back("QT_QPA_PLATFORM=offscreen");
         env.push_back("BRUNOVELT_STARTUP_PROBE=" + (home / probe).string());
+        env.insert(env.end(), extraEnv.begin(), extraEnv.end());
 
         std::vector<std::string> args = {BRUNOVELT_EXE};
         args.insert(args.end(), arguments.begin(), arguments.end());
@@ -97,9 +99,17 @@ protected:
         for (std::string& e : env)
             envp.push_back(e.data());
         envp.push_back(nullptr);
-        if (!plainUser)
-            return posix_spawn(&child, BRUNOVELT_EXE, nullptr, nullptr, argv.data(), envp.data()) ==
-                   0;
+        if (!plainUser) {
+            posix_spawn_file_actions_t actions;
+            posix_spawn_file_actions_init(&actions);
+            if (!errors.empty())
+                posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors.c_str(),
+                                                 O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            const int spawned =
+                posix_spawn(&child, BRUNOVELT_EXE, &actions, nullptr, argv.data(), envp.data());
+            posix_spawn_file_actions_destroy(&actions);
+            return spawned == 0;
+        }
         // Root ignores file modes: the program runs as nobody, in a home of nobody's.
         child = fork();
         if (child == 0) {
@@ -151,7 +161,9 @@ protected:
     fs::path home;
     fs::path log;
     pid_t pid = -1;
-    bool plainUser = false; // root runs the program as nobody
+    bool plainUser = false;            // root runs the program as nobody
+    std::vector<std::string> extraEnv; // more variables for the program
+    fs::path errors;                   // where its stderr goes; the test's own when empty
 };
 
 TEST_F(ProgramTest, FirstStartCreatesTheLogHoldingALineBreak)
@@ -160,6 +172,17 @@ TEST_F(ProgramTest, FirstStartCreatesTheLogHoldingALineBreak)
     EXPECT_EQ(ReadFile(log), "\r\n");
     EXPECT_EQ(EndWith(SIGTERM), 0);
     EXPECT_EQ(ReadFile(log), "\r\n");
+}
+
+// The window mode writes nothing on stderr, though Qt is told to say all it can.
+TEST_F(ProgramTest, TheWindowModeWritesNothingOnStandardError)
+{
+    extraEnv = {"QT_LOGGING_RULES=qt.*=true"};
+    errors = home / "stderr";
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(EndWith(SIGTERM), 0);
+    EXPECT_TRUE(fs::exists(errors));
+    EXPECT_EQ(ReadFile(errors), "");
 }
 
 TEST_F(ProgramTest, TerminationSavesTheLogThroughTheCloseCheck)

@@ -661,7 +661,7 @@ TEST(RecentFileList, KeepsEveryPathWithoutLoss)
         {QStringLiteral("/home/한/b.txt"), "file:///home/%ED%95%9C/b.txt"},
         {QStringLiteral("/tmp/emoji-\U0001F600 100%#?.txt"),
          "file:///tmp/emoji-%F0%9F%98%80%20100%25%23%3F.txt"},
-        {QStringLiteral("file:x"), "file:file:x"}, // no full path, but the scheme is the marker
+        {QStringLiteral("file:x"), "file:file%3Ax"}, // no full path, but the scheme is the marker
     };
     CMemorySettingsStore store;
     CTestDesktop boxes;

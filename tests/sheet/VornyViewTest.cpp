@@ -604,6 +604,58 @@ TEST_F(ViewTest, FontDialogOpensOnTheStoredFontAndOkKeepsIt)
     }
 }
 
+// The weight and slant stored for a family without such a face (the dialog offers its one face)
+// stay when the user changes only the size, and go when the user chooses another face.
+TEST_F(ViewTest, FontDialogKeepsTheStoredStyleUnlessAnotherIsChosen)
+{
+    struct Row
+    {
+        const char* name;
+        const char* family; // stored and offered
+        const char* weight;
+        const char* italic;
+        const char* chosenStyle; // empty: the face offered
+        const char* storedWeight;
+        const char* storedItalic;
+    };
+    const Row rows[] = {
+        {"no bold face, size only", "IPAGothic", "700", "1", "", "700", "1"},
+        {"bold face, size only", "DejaVu Sans Mono", "700", "0", "", "700", "0"},
+        {"bold face, another chosen", "DejaVu Sans Mono", "700", "1", "Book", "400", "0"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (!QFontDatabase::hasFamily(QString::fromUtf8(row.family))) {
+            ADD_FAILURE() << "not installed: " << row.family;
+            continue;
+        }
+        store.Put("Font", "FaceName", row.family);
+        store.Put("Font", "Size", "-17");
+        store.Put("Font", "Weight", row.weight);
+        store.Put("Font", "Italic", row.italic);
+        view->ApplyFont();
+        OnNextDialog([&](QDialog& dialog) {
+            auto& fonts = dynamic_cast<QFontDialog&>(dialog);
+            QFont chosen = fonts.currentFont();
+            if (*row.chosenStyle != '\0')
+                chosen.setStyleName(QString::fromUtf8(row.chosenStyle));
+            chosen.setPointSize(20);
+            fonts.setCurrentFont(chosen);
+            fonts.accept();
+        });
+        view->OnCommand(ID_VIEW_FONT);
+        EXPECT_EQ(store.Value("Font", "Size"), std::to_string(-MulDiv(20, ScreenDpi(), 72)));
+        EXPECT_EQ(store.Value("Font", "Weight"), row.storedWeight);
+        EXPECT_EQ(store.Value("Font", "Italic"), row.storedItalic);
+        EXPECT_EQ(Sheet().font().weight(), std::stoi(row.storedWeight));
+        EXPECT_EQ(Sheet().font().italic(), *row.storedItalic == '1');
+        // The next start draws the same.
+        const QFont chosen = Sheet().font();
+        view->ApplyFont();
+        EXPECT_EQ(QFontInfo(Sheet().font()).bold(), QFontInfo(chosen).bold());
+    }
+}
+
 TEST_F(ViewTest, DefaultFontIsAFixedPitchJapaneseFont)
 {
     const QFontMetricsF metrics(Sheet().font());
