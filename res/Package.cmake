@@ -22,5 +22,7 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://example.jp/soft/quarn/)
 # Qt's Japanese button texts are read at run time, so it cannot see them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-ipafont-gothic)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
+# The Wayland platform plugin, for a native window in a Wayland session (without it the window
+# opens only through XWayland).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, qt6-wayland")
 include(CPack)

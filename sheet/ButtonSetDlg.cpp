@@ -23,9 +23,7 @@ CButtonSetDlg::CButtonSetDlg(ISettingsStore& store, IDesktop& desktop, QWidget* 
     : QDialog(parent), m_store(store), m_desktop(desktop)
 {
     setWindowTitle(QStringLiteral("Pボタン設定"));
-    const QFont dialogFont = DialogFont();
-    setFont(dialogFont);
-    const CDialogUnits units(dialogFont);
+    const CDialogUnits units = UseDialogFont(*this);
     setFixedSize(units.Size(275, 141));
 
     auto* intro =

@@ -16,9 +16,7 @@ constexpr int kRowY[CParamDlg::kRows] = {13, 31, 49, 67, 85};
 CParamDlg::CParamDlg(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("パラメータ"));
-    const QFont dialogFont = DialogFont();
-    setFont(dialogFont);
-    const CDialogUnits units(dialogFont);
+    const CDialogUnits units = UseDialogFont(*this);
     setFixedSize(units.Size(204, 109));
 
     for (int row = 0; row < kRows; ++row) {

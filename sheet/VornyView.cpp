@@ -51,9 +51,7 @@ SheetFontSettings ToStoredFont(const LogFont& font)
 CVornyView::CVornyView(ISettingsStore& store, IDesktop& desktop, QWidget* parent)
     : QWidget(parent), m_store(store), m_desktop(desktop), m_bComma(ReadCommaOption(store))
 {
-    const QFont dialogFont = DialogFont();
-    setFont(dialogFont);
-    const CDialogUnits units(dialogFont);
+    const CDialogUnits units = UseDialogFont(*this);
     m_formSize = units.Size(kFormWidth, kFormHeight);
     setFixedSize(m_formSize);
 
@@ -69,7 +67,7 @@ CVornyView::CVornyView(ISettingsStore& store, IDesktop& desktop, QWidget* parent
     connect(m_enterButton, &QPushButton::clicked, this, &CVornyView::OnEnter);
     connect(m_edit, &QPlainTextEdit::cursorPositionChanged, this, &CVornyView::OnCaretMoved);
 
-    CreateKeypad();
+    CreateKeypad(units);
     DescribeSheet();
 }
 
@@ -80,9 +78,8 @@ CVornyView::~CVornyView()
         ReportSettingsWriteFailure(m_desktop, nullptr, m_store);
 }
 
-void CVornyView::CreateKeypad()
+void CVornyView::CreateKeypad(const CDialogUnits& units)
 {
-    const CDialogUnits units(font());
     const int taxPercent = ReadTaxPercent(m_store);
     for (const KeypadKey& key : KeypadKeys()) {
         auto* button = new QPushButton(QString::fromUtf8(key.caption), this);

@@ -8,6 +8,7 @@
 
 #include <map>
 
+class CDialogUnits;
 class CSheetEdit;
 class IDesktop;
 class QPushButton;
@@ -89,7 +90,7 @@ signals:
     void FunctionHintChanged(const QString& hint);
 
 private:
-    void CreateKeypad();
+    void CreateKeypad(const CDialogUnits& units);
     void DescribeSheet();
     // True when Enter on the caret's line will evaluate it (the line is not empty).
     bool CaretLineHasFormula() const;

@@ -258,7 +258,7 @@ TEST(AboutTemplate, Layout)
 {
     CTestDesktop desktop;
     CAboutDlg dialog(desktop);
-    const CDialogUnits units(DialogFont());
+    const CDialogUnits units(dialog.font());
     EXPECT_EQ(dialog.width(), units.X(201));
     struct Row
     {

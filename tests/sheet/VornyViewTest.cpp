@@ -786,6 +786,45 @@ TEST_F(ViewTest, OnlyAnInsertionThatChangesTheTextMarksTheDocument)
     }
 }
 
+// The form is laid out in dialog units of the font its widgets draw with, so that the sheet with
+// its scroll bar, the keypad and Enter keep their places on every window system. The rectangles
+// are written to BRUNOVELT_GEOMETRY_FILE when set: a run under X11 and one under Wayland must
+// write the same (tests/support/compare-window-systems.sh).
+TEST_F(ViewTest, FormGeometry)
+{
+    const CDialogUnits units(view->font());
+    const QRect sheet = Sheet().geometry();
+    const QRect enter = view->EnterButton()->geometry();
+    EXPECT_EQ(view->FormSize(), units.Size(372, 190));
+    EXPECT_EQ(sheet, units.Rect(5, 6, 225, 179));
+    EXPECT_EQ(enter, units.Rect(313, 166, 54, 19));
+    EXPECT_TRUE(view->rect().contains(enter));
+    std::vector<std::pair<QString, QRect>> shown = {{QStringLiteral("form"), view->rect()},
+                                                    {QStringLiteral("sheet"), sheet},
+                                                    {QStringLiteral("enter"), enter}};
+    for (const KeypadKey& key : KeypadKeys()) {
+        const QRect button = view->KeyButton(key.id)->geometry();
+        SCOPED_TRACE(key.id);
+        EXPECT_EQ(button, units.Rect(key.x, key.y, key.width, key.height));
+        EXPECT_TRUE(view->rect().contains(button));
+        EXPECT_FALSE(button.intersects(sheet)); // nor its scroll bar, which lies inside it
+        EXPECT_FALSE(button.intersects(enter));
+        shown.emplace_back(QString::number(key.id), button);
+    }
+    const QString file = qEnvironmentVariable("BRUNOVELT_GEOMETRY_FILE");
+    if (file.isEmpty())
+        return;
+    QString text;
+    for (const auto& [name, rect] : shown)
+        text += QStringLiteral("%1 %2 %3 %4 %5\n")
+                    .arg(name)
+                    .arg(rect.x())
+                    .arg(rect.y())
+                    .arg(rect.width())
+                    .arg(rect.height());
+    ASSERT_EQ(ReplaceFile(file, text.toStdString()), EFileError::None);
+}
+
 // The form as the user sees it, saved for a look when BRUNOVELT_GRAB_DIR asks for it.
 TEST_F(ViewTest, FormGrab)
 {
