@@ -45,6 +45,9 @@ CButtonSetDlg::CButtonSetDlg(ISettingsStore& store, IDesktop& desktop, QWidget* 
         m_contentFields[n] = new QLineEdit(this);
         m_contentFields[n]->setGeometry(units.Rect(71, kRowY[n], 125, 12));
         label->setBuddy(m_titleFields[n]);
+        // The row's label and its column heading, as a screen reader cannot see the grid.
+        m_titleFields[n]->setAccessibleName(QStringLiteral("P%1 ボタン表示").arg(n + 1));
+        m_contentFields[n]->setAccessibleName(QStringLiteral("P%1 内容").arg(n + 1));
     }
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setGeometry(units.Rect(211, 9, 50, 14));

@@ -1,6 +1,8 @@
 #include "VornyView.h"
 
+#include "AnswerText.h"
 #include "ButtonSetDlg.h"
+#include "Calculator.h"
 #include "CommandIds.h"
 #include "Cp932QString.h"
 #include "DialogUnits.h"
@@ -20,12 +22,19 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QFontDialog>
 #include <QFontMetricsF>
 #include <QPushButton>
 #include <QTextBlock>
 
 namespace {
+
+bool IsTemplateKey(int id)
+{
+    return id >= ID_KEY_P1 && id <= ID_KEY_P5;
+}
 
 constexpr int kFormWidth = 372, kFormHeight = 190;
 
@@ -88,6 +97,8 @@ void CVornyView::CreateKeypad(const CDialogUnits& units)
         button->setToolTip(QString::fromStdString(KeyTooltip(key, taxPercent)));
         button->setAccessibleName(QString::fromStdString(KeyAccessibleName(key, taxPercent)));
         button->setAccessibleDescription(button->toolTip());
+        if (IsTemplateKey(key.id))
+            button->setAccessibleName(button->text()); // the caption, which the user sets
         const int id = key.id;
         connect(button, &QPushButton::clicked, this, [this, id] { OnKeypad(id); });
         m_keys[id] = button;
@@ -190,6 +201,7 @@ bool CVornyView::OnCommand(int id)
     case ID_TEST: OnTest(); break;
     case ID_INITIALIZE: OnInitialize(); break;
     case ID_PBUTTON_SETTINGS: OnButtonSettings(); break;
+    case ID_EDIT_COPY_ANSWER: OnCopyAnswer(); break;
     default: return false;
     }
     m_edit->Focus(); // after every command the user goes on typing in the sheet
@@ -227,7 +239,8 @@ void CVornyView::OnInitialize()
 void CVornyView::OnEnter()
 {
     const bool evaluates = CaretLineHasFormula();
-    RunEnterCommand(*m_edit, m_bComma, m_dLastAnswer);
+    if (RunEnterCommand(*m_edit, m_bComma, m_dLastAnswer) == CALC_OK)
+        KeepAnswerForm();
     if (evaluates)
         AnnounceAnswer();
     if (m_document)
@@ -239,6 +252,8 @@ void CVornyView::OnKeypad(int id)
     const int taxPercent = id == ID_KEY_TAX ? ReadTaxPercent(m_store) : kDefaultTaxPercent;
     const KeypadFollowUp followUp =
         RunKeypadCommand(id, *m_edit, m_bComma, m_dLastAnswer, m_dMemory, taxPercent);
+    if (followUp.answerCode == CALC_OK)
+        KeepAnswerForm();
     if (id == ID_KEY_TAX)
         AnnounceAnswer();
     if (id == ID_KEY_MS || id == ID_KEY_MC || id == ID_KEY_MPLUS || id == ID_KEY_MMINUS)
@@ -249,6 +264,26 @@ void CVornyView::OnKeypad(int id)
     }
     if (m_document)
         m_document->KeepRecoveryCopy();
+}
+
+void CVornyView::KeepAnswerForm()
+{
+    m_bAnswered = true;
+    m_bLastAnswerComma = m_bComma;
+}
+
+void CVornyView::OnCopyAnswer()
+{
+    if (!m_bAnswered) {
+        emit StatusNote(QStringLiteral("コピーする答えはまだありません"));
+        return;
+    }
+    // The text as the sheet shows it, in the form it was written in, as plain text.
+    std::string text;
+    AppendAnswerText(text, CALC_OK, m_dLastAnswer, m_bLastAnswerComma);
+    const QString answer = QStringFromCp932(text);
+    QGuiApplication::clipboard()->setText(answer);
+    emit StatusNote(QStringLiteral("答え %1 をコピーしました").arg(answer));
 }
 
 void CVornyView::OnViewComma()
@@ -313,8 +348,11 @@ void CVornyView::RefreshTemplateCaptions()
         if (caption.empty())
             caption = m_store.GetString("PButton", key, "");
         // Both empty: the button keeps the caption it has.
-        if (!caption.empty())
-            m_keys[ID_KEY_P1 + n - 1]->setText(QStringFromCp932(caption));
+        if (caption.empty())
+            continue;
+        QPushButton* button = m_keys[ID_KEY_P1 + n - 1];
+        button->setText(QStringFromCp932(caption));
+        button->setAccessibleName(button->text()); // read out as it is shown
     }
 }
 

@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
@@ -441,6 +442,13 @@ TEST_F(AppTest, StatusBarShowsTheMemoryAndTheFunctionAtTheCaret)
     GrabWhenAsked(frame, QStringLiteral("main-window-hint.png"));
     Type(QStringLiteral("1,0)"));
     EXPECT_EQ(frame.ReadyPane()->text(), QStringLiteral("ﾚﾃﾞｨ"));
+
+    // Ctrl+Shift+C copies the last answer and says so.
+    QAction* copyAnswer = frame.Action(ID_EDIT_COPY_ANSWER);
+    EXPECT_EQ(copyAnswer->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+C")));
+    copyAnswer->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("7"));
+    EXPECT_EQ(frame.statusBar()->currentMessage(), QStringLiteral("答え 7 をコピーしました"));
     app->View().OnKeypad(ID_KEY_MMINUS);
     EXPECT_TRUE(frame.MemoryPane()->isHidden());
 }

@@ -235,6 +235,35 @@ TEST_F(HelpWindow, OpensAtTheKeywordIndexWithItsFilterFocused)
     EXPECT_EQ(tabs->currentIndex(), 0);
 }
 
+// The keyboard: focus starts at the contents on the shown page's entry, one Tab reaches the page
+// and F6 goes back and forth; Escape and Ctrl+W close the window.
+TEST_F(HelpWindow, KeyboardStartsAtTheContentsAndClosesTheWindow)
+{
+    for (const QKeyCombination closeKey :
+         {QKeyCombination(Qt::Key_Escape), QKeyCombination(Qt::ControlModifier, Qt::Key_W)}) {
+        ASSERT_TRUE(ShowHelpFile(kHelpFile, EHelpPage::DefaultTopic, nullptr));
+        CHelpWindow* window = Window();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        auto* contents = Child<CHelpContentsPane>("helpContents");
+        EXPECT_EQ(QApplication::focusWidget(), contents);
+        ASSERT_NE(contents->currentItem(), nullptr);
+        EXPECT_EQ(contents->currentItem()->text(0), QStringLiteral("Brunovelt ヘルプ"));
+
+        QTest::keyClick(contents, Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), Browser());
+        QTest::keyClick(Browser(), Qt::Key_F6);
+        EXPECT_EQ(QApplication::focusWidget(), contents);
+        QTest::keyClick(contents, Qt::Key_F6);
+        EXPECT_EQ(QApplication::focusWidget(), Browser());
+
+        QTest::keyClick(Browser(), closeKey.key(), closeKey.keyboardModifiers());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(HelpWindowInstance(), nullptr) << closeKey.toCombined();
+        CloseHelpWindow();
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // The keyword filter: what is typed in any width, case or kana keeps the keywords that contain
 // it; Enter shows the selected one.

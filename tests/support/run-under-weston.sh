@@ -35,8 +35,8 @@ if [ ! -S "$socket" ]; then
   exit 77
 fi
 
-# Under the sanitizers, leaks of the libraries the platform plugins load are not ours.
-export LSAN_OPTIONS="suppressions=$(dirname "$0")/x11-leaks.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+# Under the sanitizers, leaks of the libraries Qt's Wayland platform loads are not ours.
+export LSAN_OPTIONS="suppressions=$(dirname "$0")/wayland-leaks.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 
 # An absolute WAYLAND_DISPLAY, as the tests give themselves a runtime folder of their own.
 status=0
