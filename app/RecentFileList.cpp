@@ -4,7 +4,10 @@
 #include "FileIo.h"
 #include "ISettingsStore.h"
 #include "RecentFileText.h"
+#include "RecentlyUsed.h"
 #include "SettingsWriteFailure.h"
+
+#include <QDateTime>
 
 #include <string>
 #include <string_view>
@@ -72,6 +75,9 @@ void CRecentFileList::Add(const QString& path)
         return; // reopening the latest file, as every start with the log does
     m_entries = std::move(entries);
     SaveList();
+    // The desktop's own list too, which its file dialogs and launchers show.
+    AddToRecentlyUsed(RecentlyUsedFile(), path, QStringLiteral("Brunovelt"),
+                      QStringLiteral("brunovelt %u"), QDateTime::currentDateTime());
     Changed();
 }
 

@@ -5,6 +5,7 @@
 #include "ShowHelpFile.h"
 #include "Sjis.h"
 #include "MainFrame.h"
+#include "RecentlyUsed.h"
 #include "MemorySettingsStore.h"
 #include "GrabWhenAsked.h"
 #include "TestDesktop.h"
@@ -29,6 +30,7 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUrl>
 
 #include <algorithm>
 #include <iterator>
@@ -461,6 +463,10 @@ TEST_F(AppTest, OpenedFilesGoOnTheRecentList)
     EXPECT_EQ(app->Document().OpenDocumentFile(sheet), CVornyDoc::EOpenResult::Opened);
     ASSERT_FALSE(app->MainFrame().RecentFileActions().empty());
     EXPECT_TRUE(app->MainFrame().RecentFileActions().front()->text().endsWith("a.txt"));
+    // The desktop's list of recent files has it too.
+    QFile desktopList(RecentlyUsedFile());
+    ASSERT_TRUE(desktopList.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(desktopList.readAll().contains(QUrl::fromLocalFile(sheet).toEncoded()));
     EXPECT_FALSE(app->MainFrame().RecentPlaceholder()->isVisible());
     EXPECT_EQ(Sheet().GetText(), "5");
 }
