@@ -455,6 +455,22 @@ TEST_F(AppTest, StatusBarShowsTheMemoryAndTheFunctionAtTheCaret)
     EXPECT_TRUE(frame.MemoryPane()->isHidden());
 }
 
+// The window at work, as the software centre shows it (tools/make-screenshot.sh takes the picture
+// under Xvfb): formulas typed in full width and half width, their answers, a template's caption.
+TEST_F(AppTest, SoftwareCentreScreenshot)
+{
+    ASSERT_TRUE(Start());
+    Type(QStringLiteral("１９８０×３"));
+    PressEnter();
+    Type(QStringLiteral("ROUND(5940/7,2)"));
+    PressEnter();
+    Type(QStringLiteral("IF(5+3>5,10,20)"));
+    PressEnter();
+    EXPECT_TRUE(Sheet().GetText().ends_with(Sjis("１９８０×３\r\n5940\r\nROUND(5940/7,2)\r\n"
+                                                 "848.57\r\nIF(5+3>5,10,20)\r\n10\r\n")));
+    GrabWhenAsked(app->MainFrame(), QStringLiteral("screenshot.png"));
+}
+
 TEST_F(AppTest, OpenedFilesGoOnTheRecentList)
 {
     const QString sheet = home.path() + "/a.txt";
