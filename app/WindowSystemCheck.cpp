@@ -24,7 +24,7 @@ const char* PlatformArgument(std::span<const char* const> args)
 class CPlatformCheck
 {
 public:
-    CPlatformCheck(const WindowSystemEnvironment& env) : m_env(env) {}
+    explicit CPlatformCheck(const WindowSystemEnvironment& env) : m_env(env) {}
 
     // Whether Qt can start on platform `name`; when not, why goes to m_reasons.
     bool Available(std::string_view name)

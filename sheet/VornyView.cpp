@@ -95,10 +95,11 @@ void CVornyView::CreateKeypad(const CDialogUnits& units)
         button->setGeometry(units.Rect(key.x, key.y, key.width, key.height));
         button->setFocusPolicy(Qt::NoFocus);
         button->setToolTip(QString::fromStdString(KeyTooltip(key, taxPercent)));
-        button->setAccessibleName(QString::fromStdString(KeyAccessibleName(key, taxPercent)));
+        // A template key is named by the caption it shows, which the user sets.
+        button->setAccessibleName(IsTemplateKey(key.id)
+                                      ? button->text()
+                                      : QString::fromStdString(KeyAccessibleName(key, taxPercent)));
         button->setAccessibleDescription(button->toolTip());
-        if (IsTemplateKey(key.id))
-            button->setAccessibleName(button->text()); // the caption, which the user sets
         const int id = key.id;
         connect(button, &QPushButton::clicked, this, [this, id] { OnKeypad(id); });
         m_keys[id] = button;
