@@ -113,6 +113,7 @@ void CHelpWindow::CreatePanes()
 
     m_contents = new CHelpContentsPane;
     m_contents->setObjectName(QStringLiteral("helpContents"));
+    m_contents->setAccessibleName(QStringLiteral("目次"));
     m_index = new CHelpIndexPane;
     m_index->setObjectName(QStringLiteral("helpIndex"));
     m_tabs = new QTabWidget;
@@ -122,6 +123,7 @@ void CHelpWindow::CreatePanes()
 
     m_browser = new CHelpBrowser;
     m_browser->setObjectName(QStringLiteral("helpBrowser"));
+    m_browser->setAccessibleName(QStringLiteral("ページ"));
     QFont pageFont = font();
     pageFont.setPointSizeF(kPagePointSize);
     m_browser->setFont(pageFont);

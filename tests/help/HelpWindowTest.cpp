@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
@@ -247,6 +248,14 @@ TEST_F(HelpWindow, KeyboardStartsAtTheContentsAndClosesTheWindow)
         ASSERT_TRUE(QTest::qWaitForWindowActive(window));
         auto* contents = Child<CHelpContentsPane>("helpContents");
         EXPECT_EQ(QApplication::focusWidget(), contents);
+        // Every pane a reader reaches by the keyboard has a name a screen reader reads.
+        for (QWidget* pane : {static_cast<QWidget*>(contents), static_cast<QWidget*>(Browser()),
+                              Child<QWidget>("keywordFilter"), Child<QWidget>("keywordList")}) {
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(pane);
+            ASSERT_NE(accessible, nullptr);
+            EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty())
+                << pane->objectName().toStdString();
+        }
         ASSERT_NE(contents->currentItem(), nullptr);
         EXPECT_EQ(contents->currentItem()->text(0), QStringLiteral("Brunovelt ヘルプ"));
 
