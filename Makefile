@@ -82,12 +82,16 @@ bench: deps-bench
 # Built as Debian builds its packages: with dpkg-buildflags' hardening flags, tests and
 # benchmarks left out; cpack strips the executables and dpkg-shlibdeps finds the dependencies.
 package: export DEB_BUILD_MAINT_OPTIONS = hardening=+all
+# The time of the last commit for every time stamp in the package, so that a build of the same
+# commit gives the same bytes.
+package: export SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null || date +%s)
 package: deps-package
 	cmake -S . -B build-package -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRUNOVELT_TESTS=OFF -DBRUNOVELT_BENCH=OFF \
 	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
 	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)" $(CMAKE_FLAGS)
 	cmake --build build-package -j $(JOBS)
 	cd build-package && cpack -G DEB
+	tools/check-package-reproducible.sh build-package
 	lintian --fail-on error build-package/brunovelt_*.deb
 
 format:

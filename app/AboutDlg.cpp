@@ -27,9 +27,7 @@ CAboutDlg::CAboutDlg(IDesktop& desktop, QWidget* owner)
       m_ok(new QPushButton(QStringLiteral("OK"), this))
 {
     setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
-    const QFont dialogFont = DialogFont();
-    setFont(dialogFont);
-    const CDialogUnits units(dialogFont);
+    const CDialogUnits units = UseDialogFont(*this);
     setFixedSize(units.Size(kWidthDlu, kHeightDlu));
 
     // The icon is drawn in the largest of its sizes that fits the control, as it was drawn.

@@ -31,6 +31,8 @@
 
 namespace {
 
+constexpr int kStatusNoteMs = 4000; // how long a command's note stays in the status bar
+
 struct ToolbarButton
 {
     int id; // 0: a separator
@@ -137,6 +139,8 @@ void CMainFrame::SetView(CVornyView* view)
     connect(view, &CVornyView::FitFrameToForm, this, &CMainFrame::FitToForm);
     connect(view, &CVornyView::MemoryChanged, this, &CMainFrame::ShowMemory);
     connect(view, &CVornyView::FunctionHintChanged, this, &CMainFrame::ShowFunctionHint);
+    connect(view, &CVornyView::StatusNote, this,
+            [this](const QString& note) { statusBar()->showMessage(note, kStatusNoteMs); });
     ShowMemory(view->Memory());
     FitToForm();
 }

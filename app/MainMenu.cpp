@@ -42,6 +42,8 @@ const MenuRow kMenu[] = {
     {ID_EDIT_CUT, "切り取り(&T)", QKeySequence::UnknownKey, "Ctrl+X; Shift+Del"},
     {ID_EDIT_COPY, "ｺﾋﾟｰ(&C)", QKeySequence::UnknownKey, "Ctrl+C; Ctrl+Ins"},
     {ID_EDIT_PASTE, "貼り付け(&P)", QKeySequence::UnknownKey, "Ctrl+V; Shift+Ins"},
+    {kSeparator, nullptr},
+    {ID_EDIT_COPY_ANSWER, "最後の答えをｺﾋﾟｰ(&A)", QKeySequence::UnknownKey, "Ctrl+Shift+C"},
     {kEndOfMenu, nullptr},
 
     {kSeparator, "表示(&V)"},
@@ -89,6 +91,7 @@ const Prompt kPrompts[] = {
     {ID_EDIT_CUT, "選択範囲を切り取ってｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存", "切り取り"},
     {ID_EDIT_COPY, "選択範囲をｺﾋﾟｰしてｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存", "ｺﾋﾟｰ"},
     {ID_EDIT_PASTE, "ｸﾘｯﾌﾟﾎﾞｰﾄﾞの内容を貼り付け", "貼り付け"},
+    {ID_EDIT_COPY_ANSWER, "最後の答えをｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰ", ""},
     {ID_VIEW_OPTIONS, "設定", ""},
     {ID_VIEW_FONT, "フォントの設定", ""},
     {ID_PBUTTON_SETTINGS, "Pボタン設定", ""},

@@ -64,9 +64,7 @@ COptDlg::COptDlg(IDesktop& desktop, QWidget* owner)
       m_cancel(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this)), m_desktop(desktop)
 {
     setWindowTitle(QStringLiteral("設定"));
-    const QFont dialogFont = DialogFont();
-    setFont(dialogFont);
-    const CDialogUnits units(dialogFont);
+    const CDialogUnits units = UseDialogFont(*this);
     setFixedSize(units.Size(kWidthDlu, kHeightDlu));
 
     m_autoSave->setGeometry(units.Rect(7, 10, 150, 10));

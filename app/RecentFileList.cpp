@@ -4,7 +4,10 @@
 #include "FileIo.h"
 #include "ISettingsStore.h"
 #include "RecentFileText.h"
+#include "RecentlyUsed.h"
 #include "SettingsWriteFailure.h"
+
+#include <QDateTime>
 
 #include <string>
 #include <string_view>
@@ -58,7 +61,7 @@ std::vector<SettingsValue> CRecentFileList::ValuesOf(const std::vector<QString>&
     return values;
 }
 
-void CRecentFileList::Change(const std::function<void(std::vector<QString>&)>& change)
+bool CRecentFileList::Change(const std::function<void(std::vector<QString>&)>& change)
 {
     // Made to the list as it is stored now, under the store's lock: another window's changes
     // since this one read the list are kept, not written over.
@@ -79,16 +82,17 @@ void CRecentFileList::Change(const std::function<void(std::vector<QString>&)>& c
     }
     m_bFailureShown = !written;
     if (entries == m_entries)
-        return; // reopening the latest file, as every start with the log does
+        return false; // reopening the latest file, as every start with the log does
     m_entries = std::move(entries);
     Changed();
+    return true;
 }
 
 void CRecentFileList::Add(const QString& path)
 {
     if (path.isEmpty() || m_size == 0 || RecentFileFromStore(RecentFileToStore(path)) != path)
         return;
-    Change([this, &path](std::vector<QString>& entries) {
+    const bool changed = Change([this, &path](std::vector<QString>& entries) {
         std::vector<QString> added{path};
         for (const QString& entry : entries) {
             if (added.size() < m_size && !SameFilePath(entry, path))
@@ -96,6 +100,10 @@ void CRecentFileList::Add(const QString& path)
         }
         entries = std::move(added);
     });
+    // The desktop's own list too, which its file dialogs and launchers show.
+    if (changed)
+        AddToRecentlyUsed(RecentlyUsedFile(), path, QStringLiteral("Brunovelt"),
+                          QStringLiteral("brunovelt %u"), QDateTime::currentDateTime());
 }
 
 void CRecentFileList::Remove(std::size_t index)

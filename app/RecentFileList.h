@@ -48,8 +48,8 @@ private:
                                         std::vector<std::string>& names,
                                         std::vector<std::string>& texts) const;
     // Applies `change` to the stored list and writes it back in one step, telling the user of
-    // the first failure in a row; the entries follow.
-    void Change(const std::function<void(std::vector<QString>&)>& change);
+    // the first failure in a row; the entries follow. Whether they changed.
+    bool Change(const std::function<void(std::vector<QString>&)>& change);
 
     ISettingsStore& m_store;
     IDesktop& m_desktop; // tells of a failed write

@@ -11,10 +11,45 @@
 #include <QStyleOptionFocusRect>
 #include <QUrl>
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 const QColor CStaticLink::s_crUnvisited(0, 0, 255);
 const QColor CStaticLink::s_crVisited(128, 0, 128);
+
+namespace {
+
+constexpr double kMinContrast = 4.5; // the least contrast for text that is read (WCAG AA)
+constexpr int kBlendSteps = 10;
+
+// Relative luminance as WCAG defines it, from the sRGB components.
+double Luminance(const QColor& colour)
+{
+    const auto linear = [](float c) {
+        return c <= 0.04045f ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    const QColor rgb = colour.toRgb();
+    return 0.2126 * linear(rgb.redF()) + 0.7152 * linear(rgb.greenF()) +
+           0.0722 * linear(rgb.blueF());
+}
+
+double Contrast(const QColor& a, const QColor& b)
+{
+    const double la = Luminance(a);
+    const double lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor Blend(const QColor& from, const QColor& to, int step)
+{
+    const auto mix = [step](int a, int b) { return a + (b - a) * step / kBlendSteps; };
+    const QColor f = from.toRgb();
+    const QColor t = to.toRgb();
+    return QColor(mix(f.red(), t.red()), mix(f.green(), t.green()), mix(f.blue(), t.blue()));
+}
+
+} // namespace
 
 const QCursor& CStaticLink::LinkCursor()
 {
@@ -86,6 +121,23 @@ bool CStaticLink::ShowsText() const
     return pixmap().isNull() && picture().isNull() && !movie();
 }
 
+QColor CStaticLink::TextColour() const
+{
+    const QPalette& colours = palette();
+    const QColor wanted = m_crText == s_crUnvisited ? colours.color(QPalette::Link)
+                          : m_crText == s_crVisited ? colours.color(QPalette::LinkVisited)
+                                                    : m_crText;
+    const QColor background = colours.color(backgroundRole());
+    const QColor text = colours.color(foregroundRole());
+    // The text colour contrasts with the background as the palette's own text does.
+    for (int step = 0; step <= kBlendSteps; ++step) {
+        const QColor candidate = Blend(wanted, text, step);
+        if (Contrast(candidate, background) >= kMinContrast)
+            return candidate;
+    }
+    return text;
+}
+
 void CStaticLink::paintEvent(QPaintEvent* event)
 {
     if (!ShowsText()) {
@@ -100,7 +152,7 @@ void CStaticLink::paintEvent(QPaintEvent* event)
     // Drawn on the parent's background, like the label's own text.
     QPainter painter(this);
     painter.setFont(*m_fontUnderline);
-    painter.setPen(m_crText);
+    painter.setPen(TextColour());
     const int flags = static_cast<int>(QStyle::visualAlignment(layoutDirection(), alignment())) |
                       (wordWrap() ? Qt::TextWordWrap : Qt::TextSingleLine);
     const int inset = margin();

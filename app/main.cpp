@@ -26,15 +26,18 @@ int main(int argc, char** argv)
     if (const auto status = RunCommandLineTool(args, stdin, stdout, stderr))
         return *status;
     const auto environment = [](const char* name) { return std::getenv(name); };
-    if (!CanOpenWindow(args, environment, stderr))
-        return 1; // rather than Qt's abort without a display
+    const auto exists = [](const char* path) {
+        std::error_code error;
+        return std::filesystem::exists(path, error);
+    };
+    const WindowSystemEnvironment windowSystem{
+        environment, exists, QLibraryInfo::path(QLibraryInfo::PluginsPath).toStdString()};
+    if (!CanOpenWindow(args, windowSystem, stderr))
+        return 1; // rather than Qt's abort without a usable platform
     // From here on nothing is written on stderr.
     SilenceQtMessages();
 
-    if (!SessionBusMayExist(environment, [](const char* path) {
-            std::error_code error;
-            return std::filesystem::exists(path, error);
-        }))
+    if (!SessionBusMayExist(environment, exists))
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar); // no global menu to ask
     CFontListWarmUp fontList;             // while Qt connects to the display
     QApplication application(argc, argv); // takes Qt's own options out of the arguments

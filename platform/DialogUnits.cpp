@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QString>
 #include <QStringList>
+#include <QWidget>
 
 #include <climits>
 #include <cstdint>
@@ -95,4 +96,10 @@ QRect CDialogUnits::Rect(int x, int y, int width, int height) const
         return extent;
     };
     return QRect(left, top, fit(left, X(width)), fit(top, Y(height)));
+}
+
+CDialogUnits UseDialogFont(QWidget& form)
+{
+    form.setFont(DialogFont());
+    return CDialogUnits(form.font());
 }

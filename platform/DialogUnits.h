@@ -4,6 +4,8 @@
 #include <QRect>
 #include <QSize>
 
+class QWidget;
+
 // a * b / c rounded to the nearest integer, halves away from zero, as Windows' MulDiv: -1 when c
 // is 0 or the result lies outside -2147483647..2147483647.
 int MulDiv(int a, int b, int c);
@@ -38,3 +40,9 @@ private:
     int m_baseX;
     int m_baseY;
 };
+
+// Gives `form` the dialog font and returns the dialog units of that font as the form's widgets
+// draw it: resolved for the form's screen. A free-standing QFont is measured at the primary
+// screen's resolution instead, which on Wayland makes it a pixel taller and wider than the text
+// drawn (8 x 14 against 7 x 13), so that a form measured with it overlaps its own controls.
+CDialogUnits UseDialogFont(QWidget& form);

@@ -19,8 +19,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION math)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://example.jp/soft/quarn/)
 # The libraries come from dpkg-shlibdeps; the Japanese fonts the sheet and the dialogs name and
-# Qt's Japanese button texts are read at run time, so it cannot see them.
+# Qt's Japanese button texts are read at run time, so it cannot see them. Any Japanese Gothic
+# will do (the program takes the first it finds), IPA's as the default.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-ipafont-gothic)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic | fonts-japanese-gothic")
+# The Wayland platform plugin, for a native window in a Wayland session (without it the window
+# opens only through XWayland).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, qt6-wayland")
 include(CPack)

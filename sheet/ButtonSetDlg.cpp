@@ -23,9 +23,7 @@ CButtonSetDlg::CButtonSetDlg(ISettingsStore& store, IDesktop& desktop, QWidget* 
     : QDialog(parent), m_store(store), m_desktop(desktop)
 {
     setWindowTitle(QStringLiteral("Pボタン設定"));
-    const QFont dialogFont = DialogFont();
-    setFont(dialogFont);
-    const CDialogUnits units(dialogFont);
+    const CDialogUnits units = UseDialogFont(*this);
     setFixedSize(units.Size(275, 141));
 
     auto* intro =
@@ -47,6 +45,9 @@ CButtonSetDlg::CButtonSetDlg(ISettingsStore& store, IDesktop& desktop, QWidget* 
         m_contentFields[n] = new QLineEdit(this);
         m_contentFields[n]->setGeometry(units.Rect(71, kRowY[n], 125, 12));
         label->setBuddy(m_titleFields[n]);
+        // The row's label and its column heading, as a screen reader cannot see the grid.
+        m_titleFields[n]->setAccessibleName(QStringLiteral("P%1 ボタン表示").arg(n + 1));
+        m_contentFields[n]->setAccessibleName(QStringLiteral("P%1 内容").arg(n + 1));
     }
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setGeometry(units.Rect(211, 9, 50, 14));

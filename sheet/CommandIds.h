@@ -12,4 +12,5 @@ enum SheetCommandId : int {
     ID_INITIALIZE = 32774, // posted by the view to itself at start-up
     ID_TEST = 32775,       // the self-test; on no menu
     ID_PBUTTON_SETTINGS = 32776,
+    ID_EDIT_COPY_ANSWER = 32777, // the last answer to the clipboard
 };

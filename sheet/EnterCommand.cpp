@@ -1,8 +1,9 @@
 #include "EnterCommand.h"
 
 #include "AnswerText.h"
+#include "Calculator.h"
 
-void RunEnterCommand(ISheetControl& sheet, bool comma, double& lastAnswer)
+int RunEnterCommand(ISheetControl& sheet, bool comma, double& lastAnswer)
 {
     const ISheetControl::Selection selection = sheet.GetSelection();
     const std::size_t line = sheet.CurrentLine();
@@ -12,7 +13,7 @@ void RunEnterCommand(ISheetControl& sheet, bool comma, double& lastAnswer)
     if (length == 0) {
         sheet.ReplaceSelection("\r\n");
         sheet.Focus();
-        return;
+        return CALC_EMPTY;
     }
 
     // The answer goes after the whole line. A selection is dropped first even when it ends at
@@ -24,8 +25,9 @@ void RunEnterCommand(ISheetControl& sheet, bool comma, double& lastAnswer)
     }
 
     std::string text = "\r\n";
-    AppendAnswerForLine(text, sheet.GetLine(line), comma, lastAnswer);
+    const int code = AppendAnswerForLine(text, sheet.GetLine(line), comma, lastAnswer);
     text += "\r\n";
     sheet.ReplaceSelection(text);
     sheet.Focus();
+    return code;
 }

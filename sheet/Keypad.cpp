@@ -118,7 +118,7 @@ KeypadFollowUp RunKeypadCommand(int id, ISheetControl& sheet, bool comma, double
     case ID_KEY_MR: sheet.ReplaceSelection(FormatGeneral(memory, 6)); break; // "%g"
     case ID_KEY_TAX:
         sheet.ReplaceSelection(TaxFactorText(taxPercent));
-        RunEnterCommand(sheet, comma, lastAnswer);
+        followUp.answerCode = RunEnterCommand(sheet, comma, lastAnswer);
         break;
     default:
         if (id >= ID_KEY_P1 && id <= ID_KEY_P5) {

@@ -75,6 +75,7 @@ std::string TaxFactorText(int percent);
 struct KeypadFollowUp
 {
     int templateNumber = 0; // 1..5: insert that template; 0: nothing
+    int answerCode = 0;     // TAX: the Enter command's result code; else CALC_EMPTY (0)
 };
 
 // Carries out keypad command `id`: inserts its text, works the memory (from `lastAnswer`), or

@@ -16,9 +16,7 @@ constexpr int kRowY[CParamDlg::kRows] = {13, 31, 49, 67, 85};
 CParamDlg::CParamDlg(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("パラメータ"));
-    const QFont dialogFont = DialogFont();
-    setFont(dialogFont);
-    const CDialogUnits units(dialogFont);
+    const CDialogUnits units = UseDialogFont(*this);
     setFixedSize(units.Size(204, 109));
 
     for (int row = 0; row < kRows; ++row) {
@@ -42,8 +40,11 @@ int CParamDlg::exec()
     const std::size_t shown = std::min<std::size_t>(m_names.size(), kRows);
     for (std::size_t row = 0; row < kRows; ++row) {
         const bool visible = row < shown;
-        if (visible)
+        if (visible) {
+            // The field is named for a screen reader by its parameter, as the label shows it.
             m_labels[row]->setText(QStringFromCp932(m_names[row]));
+            m_fields[row]->setAccessibleName(m_labels[row]->text());
+        }
         m_labels[row]->setVisible(visible);
         m_fields[row]->setVisible(visible);
     }

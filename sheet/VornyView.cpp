@@ -1,6 +1,8 @@
 #include "VornyView.h"
 
+#include "AnswerText.h"
 #include "ButtonSetDlg.h"
+#include "Calculator.h"
 #include "CommandIds.h"
 #include "Cp932QString.h"
 #include "DialogUnits.h"
@@ -20,12 +22,19 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QFontDialog>
 #include <QFontMetricsF>
 #include <QPushButton>
 #include <QTextBlock>
 
 namespace {
+
+bool IsTemplateKey(int id)
+{
+    return id >= ID_KEY_P1 && id <= ID_KEY_P5;
+}
 
 constexpr int kFormWidth = 372, kFormHeight = 190;
 
@@ -51,9 +60,7 @@ SheetFontSettings ToStoredFont(const LogFont& font)
 CVornyView::CVornyView(ISettingsStore& store, IDesktop& desktop, QWidget* parent)
     : QWidget(parent), m_store(store), m_desktop(desktop), m_bComma(ReadCommaOption(store))
 {
-    const QFont dialogFont = DialogFont();
-    setFont(dialogFont);
-    const CDialogUnits units(dialogFont);
+    const CDialogUnits units = UseDialogFont(*this);
     m_formSize = units.Size(kFormWidth, kFormHeight);
     setFixedSize(m_formSize);
 
@@ -69,7 +76,7 @@ CVornyView::CVornyView(ISettingsStore& store, IDesktop& desktop, QWidget* parent
     connect(m_enterButton, &QPushButton::clicked, this, &CVornyView::OnEnter);
     connect(m_edit, &QPlainTextEdit::cursorPositionChanged, this, &CVornyView::OnCaretMoved);
 
-    CreateKeypad();
+    CreateKeypad(units);
     DescribeSheet();
 }
 
@@ -80,16 +87,18 @@ CVornyView::~CVornyView()
         ReportSettingsWriteFailure(m_desktop, nullptr, m_store);
 }
 
-void CVornyView::CreateKeypad()
+void CVornyView::CreateKeypad(const CDialogUnits& units)
 {
-    const CDialogUnits units(font());
     const int taxPercent = ReadTaxPercent(m_store);
     for (const KeypadKey& key : KeypadKeys()) {
         auto* button = new QPushButton(QString::fromUtf8(key.caption), this);
         button->setGeometry(units.Rect(key.x, key.y, key.width, key.height));
         button->setFocusPolicy(Qt::NoFocus);
         button->setToolTip(QString::fromStdString(KeyTooltip(key, taxPercent)));
-        button->setAccessibleName(QString::fromStdString(KeyAccessibleName(key, taxPercent)));
+        // A template key is named by the caption it shows, which the user sets.
+        button->setAccessibleName(IsTemplateKey(key.id)
+                                      ? button->text()
+                                      : QString::fromStdString(KeyAccessibleName(key, taxPercent)));
         button->setAccessibleDescription(button->toolTip());
         const int id = key.id;
         connect(button, &QPushButton::clicked, this, [this, id] { OnKeypad(id); });
@@ -193,6 +202,7 @@ bool CVornyView::OnCommand(int id)
     case ID_TEST: OnTest(); break;
     case ID_INITIALIZE: OnInitialize(); break;
     case ID_PBUTTON_SETTINGS: OnButtonSettings(); break;
+    case ID_EDIT_COPY_ANSWER: OnCopyAnswer(); break;
     default: return false;
     }
     m_edit->Focus(); // after every command the user goes on typing in the sheet
@@ -230,7 +240,8 @@ void CVornyView::OnInitialize()
 void CVornyView::OnEnter()
 {
     const bool evaluates = CaretLineHasFormula();
-    RunEnterCommand(*m_edit, m_bComma, m_dLastAnswer);
+    if (RunEnterCommand(*m_edit, m_bComma, m_dLastAnswer) == CALC_OK)
+        KeepAnswerForm();
     if (evaluates)
         AnnounceAnswer();
     if (m_document)
@@ -242,6 +253,8 @@ void CVornyView::OnKeypad(int id)
     const int taxPercent = id == ID_KEY_TAX ? ReadTaxPercent(m_store) : kDefaultTaxPercent;
     const KeypadFollowUp followUp =
         RunKeypadCommand(id, *m_edit, m_bComma, m_dLastAnswer, m_dMemory, taxPercent);
+    if (followUp.answerCode == CALC_OK)
+        KeepAnswerForm();
     if (id == ID_KEY_TAX)
         AnnounceAnswer();
     if (id == ID_KEY_MS || id == ID_KEY_MC || id == ID_KEY_MPLUS || id == ID_KEY_MMINUS)
@@ -252,6 +265,26 @@ void CVornyView::OnKeypad(int id)
     }
     if (m_document)
         m_document->KeepRecoveryCopy();
+}
+
+void CVornyView::KeepAnswerForm()
+{
+    m_bAnswered = true;
+    m_bLastAnswerComma = m_bComma;
+}
+
+void CVornyView::OnCopyAnswer()
+{
+    if (!m_bAnswered) {
+        emit StatusNote(QStringLiteral("コピーする答えはまだありません"));
+        return;
+    }
+    // The text as the sheet shows it, in the form it was written in, as plain text.
+    std::string text;
+    AppendAnswerText(text, CALC_OK, m_dLastAnswer, m_bLastAnswerComma);
+    const QString answer = QStringFromCp932(text);
+    QGuiApplication::clipboard()->setText(answer);
+    emit StatusNote(QStringLiteral("答え %1 をコピーしました").arg(answer));
 }
 
 void CVornyView::OnViewComma()
@@ -325,8 +358,11 @@ void CVornyView::RefreshTemplateCaptions()
         if (caption.empty())
             caption = m_store.GetString("PButton", key, "");
         // Both empty: the button keeps the caption it has.
-        if (!caption.empty())
-            m_keys[ID_KEY_P1 + n - 1]->setText(QStringFromCp932(caption));
+        if (caption.empty())
+            continue;
+        QPushButton* button = m_keys[ID_KEY_P1 + n - 1];
+        button->setText(QStringFromCp932(caption));
+        button->setAccessibleName(button->text()); // read out as it is shown
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include <map>
 
+class CDialogUnits;
 class CSheetEdit;
 class IDesktop;
 class QPushButton;
@@ -49,6 +50,8 @@ public:
     void OnViewFont();
     void OnButtonSettings();
     void OnTest();
+    // Ctrl+Shift+C: the last answer to the clipboard as the sheet shows it, with a note.
+    void OnCopyAnswer();
 
     // Every change of the sheet marks `document` modified; nullptr for none.
     void SetDocument(ISheetDocument* document);
@@ -87,15 +90,19 @@ signals:
     void MemoryChanged(double memory);
     // The caret entered, left or moved between functions: FunctionHint() is the new hint.
     void FunctionHintChanged(const QString& hint);
+    // A short note for the status bar (what a command did).
+    void StatusNote(const QString& note);
 
 private:
-    void CreateKeypad();
+    void CreateKeypad(const CDialogUnits& units);
     void DescribeSheet();
     // True when Enter on the caret's line will evaluate it (the line is not empty).
     bool CaretLineHasFormula() const;
     // Tells screen readers of the answer line just written above the caret.
     void AnnounceAnswer();
     void OnCaretMoved();
+    // An answer was written: the copy command gives it in the form it was written in.
+    void KeepAnswerForm();
 
     ISettingsStore& m_store;
     IDesktop& m_desktop;
@@ -107,6 +114,8 @@ private:
 
     double m_dLastAnswer = 0;
     double m_dMemory = 0;
+    bool m_bAnswered = false;        // m_dLastAnswer came from an answer, not the start's 0
+    bool m_bLastAnswerComma = false; // the form it was written in
     bool m_bComma;
     QFont m_font;
     SheetFontSettings m_fontSettings; // the stored values m_font stands for

@@ -28,6 +28,8 @@ test=(
   clang libclang-rt-14-dev        # libFuzzer and the sanitizer runtimes for the fuzz targets
   locales                         # a comma-decimal locale for the locale-independence test run
   xvfb                            # an X server of their own for the tests that need X11
+  x11-utils                       # xwininfo, which reads the window's class on that server
+  weston qt6-wayland              # a Wayland compositor and Qt's plugin for the Wayland runs
   git clang-format                # the format check over the files git knows
   appstream desktop-file-utils    # appstreamcli and desktop-file-validate check the desktop files
 )

@@ -61,9 +61,12 @@ CHelpIndexPane::CHelpIndexPane(QWidget* parent)
 {
     m_filter->setObjectName(QStringLiteral("keywordFilter"));
     m_filter->setPlaceholderText(QStringLiteral("キーワードを入力"));
+    // Named for screen readers, which read no placeholder, as the tab names them.
+    m_filter->setAccessibleName(QStringLiteral("キーワード"));
     m_filter->setClearButtonEnabled(true);
     m_filter->installEventFilter(this);
     m_list->setObjectName(QStringLiteral("keywordList"));
+    m_list->setAccessibleName(QStringLiteral("キーワードの一覧"));
     m_list->setHeaderHidden(true);
     m_list->setColumnCount(1);
     m_list->setUniformRowHeights(true);

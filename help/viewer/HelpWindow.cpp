@@ -74,6 +74,32 @@ void CHelpWindow::CreateActions()
     m_forward->setEnabled(false);
     m_home = new QAction(HelpHomeIcon(), QStringLiteral("ホーム"), this);
     m_home->setToolTip(QStringLiteral("最初のページ"));
+
+    // The keys that close a window of this kind: Escape, and Ctrl+W (or the desktop's own).
+    auto* close = new QAction(QStringLiteral("閉じる"), this);
+    QList<QKeySequence> closeKeys = QKeySequence::keyBindings(QKeySequence::Close);
+    closeKeys.append(QKeySequence(Qt::Key_Escape));
+    close->setShortcuts(closeKeys);
+    close->setShortcutContext(Qt::WindowShortcut);
+    connect(close, &QAction::triggered, this, &QWidget::close);
+    addAction(close);
+    // F6 goes between the tab's pane and the page, as in a web browser, without the Tab key's
+    // walk through every link of the page.
+    auto* switchPane = new QAction(QStringLiteral("ペインの切り替え"), this);
+    switchPane->setShortcut(QKeySequence(Qt::Key_F6));
+    switchPane->setShortcutContext(Qt::WindowShortcut);
+    connect(switchPane, &QAction::triggered, this, &CHelpWindow::SwitchPane);
+    addAction(switchPane);
+}
+
+void CHelpWindow::SwitchPane()
+{
+    if (!m_browser->hasFocus())
+        m_browser->setFocus(Qt::ShortcutFocusReason);
+    else if (m_tabs->currentWidget() == m_index)
+        m_index->FocusFilter();
+    else
+        m_contents->setFocus(Qt::ShortcutFocusReason);
 }
 
 void CHelpWindow::CreatePanes()
@@ -87,6 +113,7 @@ void CHelpWindow::CreatePanes()
 
     m_contents = new CHelpContentsPane;
     m_contents->setObjectName(QStringLiteral("helpContents"));
+    m_contents->setAccessibleName(QStringLiteral("目次"));
     m_index = new CHelpIndexPane;
     m_index->setObjectName(QStringLiteral("helpIndex"));
     m_tabs = new QTabWidget;
@@ -96,6 +123,7 @@ void CHelpWindow::CreatePanes()
 
     m_browser = new CHelpBrowser;
     m_browser->setObjectName(QStringLiteral("helpBrowser"));
+    m_browser->setAccessibleName(QStringLiteral("ページ"));
     QFont pageFont = font();
     pageFont.setPointSizeF(kPagePointSize);
     m_browser->setFont(pageFont);
@@ -112,6 +140,8 @@ void CHelpWindow::CreatePanes()
     layout->setSpacing(0);
     layout->addWidget(toolBar);
     layout->addWidget(splitter, 1);
+    // Tab goes from the contents to the page, Shift+Tab back.
+    setTabOrder(m_contents, m_browser);
 
     connect(m_back, &QAction::triggered, m_browser, &QTextBrowser::backward);
     connect(m_forward, &QAction::triggered, m_browser, &QTextBrowser::forward);
@@ -146,7 +176,9 @@ void CHelpWindow::ShowPage(EHelpPage page)
     case EHelpPage::DefaultTopic:
         m_tabs->setCurrentWidget(m_contents);
         ShowDefaultTopic();
-        m_browser->setFocus(Qt::OtherFocusReason);
+        // A reader starts at the contents, on the first page's entry: arrows and Enter pick a
+        // topic, Tab (or F6) goes to the page.
+        m_contents->setFocus(Qt::OtherFocusReason);
         break;
     case EHelpPage::Index:
         m_tabs->setCurrentWidget(m_index);

@@ -15,7 +15,7 @@ class QAction;
 class QTabWidget;
 
 // The help window "Brunovelt ヘルプ": the 目次 and キーワード tabs beside the page, with back,
-// forward and home (the first page) above them.
+// forward and home (the first page) above them. Escape or Ctrl+W closes it.
 class CHelpWindow : public QWidget
 {
     Q_OBJECT
@@ -36,6 +36,8 @@ private:
     void CreateActions();
     void CreatePanes();
     void ShowTopic(const QUrl& url);
+    // F6: from the page to the tab's pane (the contents or the keyword filter), and back.
+    void SwitchPane();
     void ShowDefaultTopic();
 
     std::shared_ptr<const CHelpArchive> m_archive;

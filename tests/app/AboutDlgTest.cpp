@@ -19,6 +19,8 @@
 #include <QTest>
 #include <QUrl>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -59,21 +61,67 @@ TEST(StaticLink, ASuccessfulOpenTurnsTheTextPurple)
     CStaticLink link(desktop, QStringLiteral("https://example.jp/a"), nullptr);
     link.resize(200, 20);
     EXPECT_EQ(link.m_crText, QColor(0, 0, 255));
-    EXPECT_GT(PixelsOf(link, QColor(0, 0, 255)), 0);
-    EXPECT_EQ(PixelsOf(link, QColor(128, 0, 128)), 0);
+    EXPECT_GT(PixelsOf(link, QColor(0, 0, 255)), 0); // the default palette's link colour
 
     Click(link);
     ASSERT_EQ(desktop.openedUrls.size(), 1u);
     EXPECT_EQ(desktop.openedUrls[0], QUrl(QStringLiteral("https://example.jp/a")));
     EXPECT_EQ(link.m_crText, QColor(128, 0, 128));
     EXPECT_EQ(desktop.beeps, 0);
-    EXPECT_GT(PixelsOf(link, QColor(128, 0, 128)), 0);
+    const QColor visited = link.TextColour();
+    EXPECT_NE(visited, QColor(0, 0, 255));
+    EXPECT_GT(PixelsOf(link, visited), 0);
     EXPECT_EQ(PixelsOf(link, QColor(0, 0, 255)), 0);
 
     // The text became the target at the first click; a later text does not change it.
     link.setText(QStringLiteral("https://example.jp/b"));
     Click(link);
     EXPECT_EQ(desktop.openedUrls.back(), QUrl(QStringLiteral("https://example.jp/a")));
+}
+
+// The link colours come from the palette; where the palette's colour would hardly stand out from
+// the background (a dark palette that keeps the default blue), a lighter one is drawn.
+TEST(StaticLink, ColoursComeFromThePaletteAndStayReadable)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto linear = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const auto contrast = [&](const QColor& a, const QColor& b) {
+        const double la = luminance(a), lb = luminance(b);
+        return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+    };
+    const QColor dark(45, 45, 48), light(230, 230, 230);
+    const struct
+    {
+        QColor link;
+        QColor visited;
+        QColor drawn; // the unvisited colour drawn; invalid: any readable one
+    } rows[] = {
+        {QColor(29, 153, 243), QColor(155, 89, 182), QColor(29, 153, 243)}, // a dark theme's
+        {QColor(0, 0, 255), QColor(255, 0, 255), QColor()},                 // left at the default
+    };
+    for (const auto& row : rows) {
+        CTestDesktop desktop;
+        CStaticLink link(desktop, QStringLiteral("https://example.jp/"), nullptr);
+        QPalette palette = link.palette();
+        palette.setColor(QPalette::Window, dark);
+        palette.setColor(QPalette::WindowText, light);
+        palette.setColor(QPalette::Link, row.link);
+        palette.setColor(QPalette::LinkVisited, row.visited);
+        link.setPalette(palette);
+        link.resize(200, 20);
+        const QColor unvisited = link.TextColour();
+        if (row.drawn.isValid())
+            EXPECT_EQ(unvisited, row.drawn);
+        EXPECT_GE(contrast(unvisited, dark), 4.5) << unvisited.name().toStdString();
+        EXPECT_GT(PixelsOf(link, unvisited), 0);
+        Click(link);
+        EXPECT_GE(contrast(link.TextColour(), dark), 4.5);
+        EXPECT_NE(link.TextColour(), unvisited);
+    }
 }
 
 TEST(StaticLink, AFailedOpenBeepsAndStaysBlue)
@@ -267,7 +315,7 @@ TEST(AboutTemplate, Layout)
 {
     CTestDesktop desktop;
     CAboutDlg dialog(desktop);
-    const CDialogUnits units(DialogFont());
+    const CDialogUnits units(dialog.font());
     EXPECT_EQ(dialog.width(), units.X(201));
     struct Row
     {

@@ -91,7 +91,8 @@ TEST(DesktopEntry, StartsTheProgramWithItsIcon)
     for (const QString& expected :
          {QStringLiteral("Type=Application"), QStringLiteral("Name=Brunovelt"),
           QStringLiteral("Exec=brunovelt %f"), QStringLiteral("Icon=jp.example.brunovelt"),
-          QStringLiteral("Categories=Utility;Calculator;")})
+          QStringLiteral("Categories=Utility;Calculator;"), QStringLiteral("MimeType=text/plain;"),
+          QStringLiteral("StartupWMClass=Brunovelt")})
         EXPECT_TRUE(lines.contains(expected)) << expected.toStdString();
     EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const QString& line) {
         return line.startsWith(QStringLiteral("Name[ja]="));

@@ -5,6 +5,7 @@
 #include "ShowHelpFile.h"
 #include "Sjis.h"
 #include "MainFrame.h"
+#include "RecentlyUsed.h"
 #include "MemorySettingsStore.h"
 #include "GrabWhenAsked.h"
 #include "TestDesktop.h"
@@ -16,6 +17,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
@@ -28,6 +30,7 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUrl>
 
 #include <algorithm>
 #include <iterator>
@@ -460,8 +463,31 @@ TEST_F(AppTest, StatusBarShowsTheMemoryAndTheFunctionAtTheCaret)
     GrabWhenAsked(frame, QStringLiteral("main-window-hint.png"));
     Type(QStringLiteral("1,0)"));
     EXPECT_EQ(frame.ReadyPane()->text(), QStringLiteral("ﾚﾃﾞｨ"));
+
+    // Ctrl+Shift+C copies the last answer and says so.
+    QAction* copyAnswer = frame.Action(ID_EDIT_COPY_ANSWER);
+    EXPECT_EQ(copyAnswer->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+C")));
+    copyAnswer->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("7"));
+    EXPECT_EQ(frame.statusBar()->currentMessage(), QStringLiteral("答え 7 をコピーしました"));
     app->View().OnKeypad(ID_KEY_MMINUS);
     EXPECT_TRUE(frame.MemoryPane()->isHidden());
+}
+
+// The window at work, as the software centre shows it (tools/make-screenshot.sh takes the picture
+// under Xvfb): formulas typed in full width and half width, their answers, a template's caption.
+TEST_F(AppTest, SoftwareCentreScreenshot)
+{
+    ASSERT_TRUE(Start());
+    Type(QStringLiteral("１９８０×３"));
+    PressEnter();
+    Type(QStringLiteral("ROUND(5940/7,2)"));
+    PressEnter();
+    Type(QStringLiteral("IF(5+3>5,10,20)"));
+    PressEnter();
+    EXPECT_TRUE(Sheet().GetText().ends_with(Sjis("１９８０×３\r\n5940\r\nROUND(5940/7,2)\r\n"
+                                                 "848.57\r\nIF(5+3>5,10,20)\r\n10\r\n")));
+    GrabWhenAsked(app->MainFrame(), QStringLiteral("screenshot.png"));
 }
 
 TEST_F(AppTest, OpenedFilesGoOnTheRecentList)
@@ -472,6 +498,10 @@ TEST_F(AppTest, OpenedFilesGoOnTheRecentList)
     EXPECT_EQ(app->Document().OpenDocumentFile(sheet), CVornyDoc::EOpenResult::Opened);
     ASSERT_FALSE(app->MainFrame().RecentFileActions().empty());
     EXPECT_TRUE(app->MainFrame().RecentFileActions().front()->text().endsWith("a.txt"));
+    // The desktop's list of recent files has it too.
+    QFile desktopList(RecentlyUsedFile());
+    ASSERT_TRUE(desktopList.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(desktopList.readAll().contains(QUrl::fromLocalFile(sheet).toEncoded()));
     EXPECT_FALSE(app->MainFrame().RecentPlaceholder()->isVisible());
     EXPECT_EQ(Sheet().GetText(), "5");
 }

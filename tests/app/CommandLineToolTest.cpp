@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <map>
 #include <string_view>
+#include <set>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
@@ -135,43 +136,96 @@ TEST(OtherModes, SelfTestFunctionsHelpVersion)
     }
 }
 
-// The window mode starts only where there is a window system to open on.
+// The window mode starts only where there is a window system to open on, and a plugin of Qt's
+// for it: Qt aborts otherwise.
 TEST(WindowMode, NeedsADisplay)
 {
     using Env = std::map<std::string, std::string>;
+    using Paths = std::set<std::string>;
+    const Paths allPlugins = {"/qt/platforms/libqxcb.so",
+                              "/qt/platforms/libqwayland-generic.so",
+                              "/qt/platforms/libqwayland-egl.so",
+                              "/qt/platforms/libqoffscreen.so",
+                              "/qt/platforms/libqvnc.so",
+                              "/run/user/1/wayland-0",
+                              "/tmp/w"};
+    const Paths x11Only = {"/qt/platforms/libqxcb.so", "/run/user/1/wayland-0"};
+    const Env wayland = {{"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_RUNTIME_DIR", "/run/user/1"}};
+    const Env both = {
+        {"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_RUNTIME_DIR", "/run/user/1"}, {"DISPLAY", ":0"}};
     const struct
     {
         Env env;
         std::vector<const char*> args;
+        Paths paths;
         bool canOpen;
     } rows[] = {
-        {{}, {}, false},
-        {{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}}, {}, false},
-        {{{"DISPLAY", ":0"}}, {}, true},
-        {{{"WAYLAND_DISPLAY", "wayland-0"}}, {"sheet.txt"}, true},
-        {{{"QT_QPA_PLATFORM", "offscreen"}}, {}, true},
-        {{{"QT_QPA_PLATFORM", "xcb"}}, {}, false},
-        {{{"QT_QPA_PLATFORM", "xcb"}, {"WAYLAND_DISPLAY", "w"}}, {}, false},
-        {{{"QT_QPA_PLATFORM", "wayland;xcb"}, {"DISPLAY", ":0"}}, {}, true},
-        {{{"QT_QPA_PLATFORM", "wayland-egl"}}, {}, false},
-        {{{"QT_QPA_PLATFORM", "vnc:size=800x600"}}, {}, true},
-        {{}, {"-platform", "offscreen"}, true},
-        {{{"QT_QPA_PLATFORM", "offscreen"}}, {"-platform", "xcb"}, false},
+        {{}, {}, allPlugins, false},
+        {{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}}, {}, allPlugins, false},
+        {{{"DISPLAY", ":0"}}, {}, allPlugins, true},
+        {wayland, {"sheet.txt"}, allPlugins, true},
+        {{{"WAYLAND_DISPLAY", "/tmp/w"}}, {}, allPlugins, true},
+        // A Wayland session without Qt's Wayland plugin: X11 through XWayland, or nothing.
+        {wayland, {}, x11Only, false},
+        {both, {}, x11Only, true},
+        {{{"QT_QPA_PLATFORM", "wayland"}, {"DISPLAY", ":0"}}, {}, allPlugins, false},
+        {{{"QT_PLUGIN_PATH", "/a:/qt"},
+          {"QT_QPA_PLATFORM", "wayland"},
+          {"WAYLAND_DISPLAY", "/tmp/w"}},
+         {},
+         {"/tmp/w", "/qt/platforms/libqwayland-generic.so"},
+         true},
+        {{{"QT_QPA_PLATFORM_PLUGIN_PATH", "/p"}, {"QT_QPA_PLATFORM", "offscreen"}},
+         {},
+         {"/p/libqoffscreen.so"},
+         true},
+        // A WAYLAND_DISPLAY left over from a session that ended.
+        {{{"WAYLAND_DISPLAY", "wayland-9"}, {"XDG_RUNTIME_DIR", "/run/user/1"}},
+         {},
+         allPlugins,
+         false},
+        {{{"WAYLAND_DISPLAY", "wayland-0"}}, {}, allPlugins, false},
+        {{{"QT_QPA_PLATFORM", "offscreen"}}, {}, allPlugins, true},
+        {{{"QT_QPA_PLATFORM", "offscreen"}}, {}, {}, false},
+        {{{"QT_QPA_PLATFORM", "xcb"}}, {}, allPlugins, false},
+        {{{"QT_QPA_PLATFORM", "xcb"}, {"WAYLAND_DISPLAY", "w"}}, {}, allPlugins, false},
+        {{{"QT_QPA_PLATFORM", "wayland;xcb"}, {"DISPLAY", ":0"}}, {}, allPlugins, true},
+        {{{"QT_QPA_PLATFORM", "wayland-egl"}}, {}, allPlugins, false},
+        {{{"QT_QPA_PLATFORM", "vnc:size=800x600"}}, {}, allPlugins, true},
+        {{}, {"-platform", "offscreen"}, allPlugins, true},
+        {{{"QT_QPA_PLATFORM", "offscreen"}}, {"-platform", "xcb"}, allPlugins, false},
     };
     for (const auto& row : rows) {
         std::FILE* err = std::tmpfile();
-        const bool canOpen = CanOpenWindow(
-            row.args,
+        const WindowSystemEnvironment env{
             [&row](const char* name) {
                 const auto found = row.env.find(name);
                 return found == row.env.end() ? nullptr : found->second.c_str();
             },
-            err);
+            [&row](const char* path) { return row.paths.contains(path); }, "/qt"};
+        const bool canOpen = CanOpenWindow(row.args, env, err);
         EXPECT_EQ(canOpen, row.canOpen) << row.env.size() << " " << row.args.size();
         const std::string reason = ReadAll(err);
-        EXPECT_EQ(std::count(reason.begin(), reason.end(), '\n'), canOpen ? 0 : 1);
+        EXPECT_EQ(std::count(reason.begin(), reason.end(), '\n'), canOpen ? 0 : 1) << reason;
         std::fclose(err);
     }
+}
+
+// Without Qt's Wayland plugin the reason names the package that brings it.
+TEST(WindowMode, TheReasonNamesWhatIsMissing)
+{
+    std::FILE* err = std::tmpfile();
+    const WindowSystemEnvironment env{
+        [](const char* name) {
+            return std::string_view(name) == "WAYLAND_DISPLAY" ? "/tmp/w" : nullptr;
+        },
+        [](const char* path) { return std::string_view(path) == "/tmp/w"; }, "/qt"};
+    EXPECT_FALSE(CanOpenWindow({}, env, err));
+    EXPECT_EQ(ReadAll(err),
+              "brunovelt: cannot open the window (Qt's Wayland platform plugin is not "
+              "installed (qt6-wayland), DISPLAY is not set); brunovelt --help lists "
+              "the modes without a window\n");
+    std::fclose(err);
 }
 
 // A global menu is asked for only where a session bus may answer.

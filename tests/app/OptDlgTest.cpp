@@ -419,7 +419,7 @@ TEST(OptionsTemplate, TextsAndLayout)
 {
     CDesktop desktop;
     COptDlg dialog(desktop);
-    const CDialogUnits units(DialogFont());
+    const CDialogUnits units(dialog.font());
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("設定"));
     EXPECT_EQ(dialog.size(), units.Size(221, 111));
     EXPECT_EQ(dialog.AutoSaveCheck()->text(), QStringLiteral("計算画面をファイルに自動保存(&A)"));

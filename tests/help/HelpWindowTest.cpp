@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
@@ -233,6 +234,43 @@ TEST_F(HelpWindow, OpensAtTheKeywordIndexWithItsFilterFocused)
     ASSERT_TRUE(ShowHelpFile(kHelpFile, EHelpPage::DefaultTopic, nullptr));
     EXPECT_EQ(HelpWindowInstance(), window);
     EXPECT_EQ(tabs->currentIndex(), 0);
+}
+
+// The keyboard: focus starts at the contents on the shown page's entry, one Tab reaches the page
+// and F6 goes back and forth; Escape and Ctrl+W close the window.
+TEST_F(HelpWindow, KeyboardStartsAtTheContentsAndClosesTheWindow)
+{
+    for (const QKeyCombination closeKey :
+         {QKeyCombination(Qt::Key_Escape), QKeyCombination(Qt::ControlModifier, Qt::Key_W)}) {
+        ASSERT_TRUE(ShowHelpFile(kHelpFile, EHelpPage::DefaultTopic, nullptr));
+        CHelpWindow* window = Window();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        auto* contents = Child<CHelpContentsPane>("helpContents");
+        EXPECT_EQ(QApplication::focusWidget(), contents);
+        // Every pane a reader reaches by the keyboard has a name a screen reader reads.
+        for (QWidget* pane : {static_cast<QWidget*>(contents), static_cast<QWidget*>(Browser()),
+                              Child<QWidget>("keywordFilter"), Child<QWidget>("keywordList")}) {
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(pane);
+            ASSERT_NE(accessible, nullptr);
+            EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty())
+                << pane->objectName().toStdString();
+        }
+        ASSERT_NE(contents->currentItem(), nullptr);
+        EXPECT_EQ(contents->currentItem()->text(0), QStringLiteral("Brunovelt ヘルプ"));
+
+        QTest::keyClick(contents, Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), Browser());
+        QTest::keyClick(Browser(), Qt::Key_F6);
+        EXPECT_EQ(QApplication::focusWidget(), contents);
+        QTest::keyClick(contents, Qt::Key_F6);
+        EXPECT_EQ(QApplication::focusWidget(), Browser());
+
+        QTest::keyClick(Browser(), closeKey.key(), closeKey.keyboardModifiers());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(HelpWindowInstance(), nullptr) << closeKey.toCombined();
+        CloseHelpWindow();
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -18,6 +18,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontMetricsF>
@@ -25,6 +26,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStandardPaths>
@@ -82,6 +84,13 @@ protected:
     CTestDesktop desktop;
     std::unique_ptr<CVornyView> view;
 };
+
+// What a screen reader calls `object`.
+QString NameOf(QObject* object)
+{
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(object);
+    return accessible ? accessible->text(QAccessible::Name) : QString();
+}
 
 // Runs `fill` on the next modal dialog as soon as it is shown.
 void OnNextDialog(std::function<void(QDialog&)> fill)
@@ -218,23 +227,19 @@ TEST_F(ViewTest, KeysSheetAndEnterTellWhatTheyAre)
         {ID_KEY_0 + 7, "7", "7 を入力"},
         {ID_KEY_MS, "メモリーに保存", "メモリーに保存 (Ctrl+M)"},
         {ID_KEY_TAX, "消費税 5% を掛けて計算", "消費税 5% を掛けて計算：*1.05 を入力 (Ctrl+T)"},
-        {ID_KEY_P1 + 2, "Pボタン3の式を入力", "Pボタン3の式を入力 (Ctrl+3)"},
-    };
-    const auto nameOf = [](QObject* object) {
-        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(object);
-        return accessible ? accessible->text(QAccessible::Name) : QString();
+        {ID_KEY_P1 + 2, "P3", "Pボタン3の式を入力 (Ctrl+3)"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(nameOf(view->KeyButton(row.id)), QString::fromUtf8(row.name));
+        EXPECT_EQ(NameOf(view->KeyButton(row.id)), QString::fromUtf8(row.name));
         EXPECT_EQ(view->KeyButton(row.id)->toolTip(), QString::fromUtf8(row.tip));
     }
     for (const KeypadKey& key : KeypadKeys()) {
         EXPECT_FALSE(view->KeyButton(key.id)->toolTip().isEmpty()) << key.id;
-        EXPECT_FALSE(nameOf(view->KeyButton(key.id)).isEmpty()) << key.id;
+        EXPECT_FALSE(NameOf(view->KeyButton(key.id)).isEmpty()) << key.id;
     }
-    EXPECT_EQ(nameOf(&Sheet()), QStringLiteral("計算シート"));
-    EXPECT_EQ(nameOf(view->EnterButton()), QStringLiteral("計算"));
+    EXPECT_EQ(NameOf(&Sheet()), QStringLiteral("計算シート"));
+    EXPECT_EQ(NameOf(view->EnterButton()), QStringLiteral("計算"));
 }
 
 // The shortcuts reach the keys from the sheet, as the user presses them.
@@ -350,6 +355,8 @@ TEST_F(ViewTest, TemplateWithParametersAsksForTheirValues)
     store.Put("PButtonTitle", "1", Sjis("税"));
     view->RefreshTemplateCaptions();
     EXPECT_EQ(view->KeyButton(ID_KEY_P1)->text(), QString::fromUtf8("税"));
+    EXPECT_EQ(NameOf(view->KeyButton(ID_KEY_P1)), QString::fromUtf8("税"));
+    EXPECT_EQ(NameOf(view->KeyButton(ID_KEY_P1 + 1)), QStringLiteral("P2"));
 
     Load("");
     OnNextDialog([](QDialog& dialog) {
@@ -358,6 +365,8 @@ TEST_F(ViewTest, TemplateWithParametersAsksForTheirValues)
         EXPECT_TRUE(params.Field(1)->isVisible());
         EXPECT_FALSE(params.Field(2)->isVisible());
         EXPECT_EQ(params.Label(1)->text(), QStringLiteral("b"));
+        EXPECT_EQ(NameOf(params.Field(0)), QStringLiteral("a"));
+        EXPECT_EQ(NameOf(params.Field(1)), QStringLiteral("b"));
         params.Field(0)->setText(QStringLiteral("2"));
         params.Field(1)->setText(QStringLiteral("5"));
         GrabWhenAsked(params, QStringLiteral("parameter-dialog.png"));
@@ -381,6 +390,8 @@ TEST_F(ViewTest, ButtonSettingsDialogWritesAndRefreshesCaptions)
 {
     OnNextDialog([](QDialog& dialog) {
         auto& settings = dynamic_cast<CButtonSetDlg&>(dialog);
+        EXPECT_EQ(NameOf(settings.ContentField(2)), QStringLiteral("P3 内容"));
+        EXPECT_EQ(NameOf(settings.TitleField(4)), QStringLiteral("P5 ボタン表示"));
         settings.ContentField(2)->setText(QString::fromUtf8("[金額]*1.1"));
         settings.TitleField(4)->setText(QString::fromUtf8("五"));
         settings.accept();
@@ -391,6 +402,7 @@ TEST_F(ViewTest, ButtonSettingsDialogWritesAndRefreshesCaptions)
     EXPECT_EQ(store.Value("PButton", "1"), "");
     EXPECT_EQ(view->KeyButton(ID_KEY_P1 + 2)->text(), QString::fromUtf8("[金額]*1.1"));
     EXPECT_EQ(view->KeyButton(ID_KEY_P5)->text(), QString::fromUtf8("五"));
+    EXPECT_EQ(NameOf(view->KeyButton(ID_KEY_P5)), QString::fromUtf8("五"));
     EXPECT_EQ(view->KeyButton(ID_KEY_P1)->text(), QStringLiteral("P1"));
 
     const std::size_t writes = store.WriteCount();
@@ -693,6 +705,38 @@ TEST_F(ViewTest, SelfTestShowsItsMessage)
     EXPECT_EQ(Sheet().GetText(), "1");
 }
 
+// The copy command (Ctrl+Shift+C in the menu) copies the last answer as the sheet shows it, as
+// plain text, with a note.
+TEST_F(ViewTest, CopyAnswerGivesTheLastAnswerAsWritten)
+{
+    QStringList notes;
+    QObject::connect(view.get(), &CVornyView::StatusNote,
+                     [&notes](const QString& note) { notes << note; });
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(QStringLiteral("before"));
+    view->OnCommand(ID_EDIT_COPY_ANSWER); // no answer yet: the clipboard keeps its text
+    EXPECT_EQ(clipboard->text(), QStringLiteral("before"));
+    EXPECT_EQ(notes.value(0), QStringLiteral("コピーする答えはまだありません"));
+
+    view->OnViewComma();
+    Load("1234567*2");
+    PressEnter();
+    view->OnViewComma(); // later answers plain; the one written keeps its commas
+    Type(QStringLiteral("1/0"));
+    PressEnter(); // an error is no answer
+    Sheet().SetSelection(0, 3);
+    view->OnCommand(ID_EDIT_COPY_ANSWER);
+    EXPECT_EQ(clipboard->text(), QStringLiteral("2,469,134"));
+    EXPECT_EQ(clipboard->mimeData()->formats(), QStringList({QStringLiteral("text/plain")}));
+    EXPECT_EQ(notes.value(1), QStringLiteral("答え 2,469,134 をコピーしました"));
+    EXPECT_EQ(Sheet().GetSelection().end, 3u); // the selection stays as it was
+
+    Load("2");
+    Click(ID_KEY_TAX);
+    view->OnCommand(ID_EDIT_COPY_ANSWER);
+    EXPECT_EQ(clipboard->text(), QStringLiteral("2.1"));
+}
+
 TEST_F(ViewTest, EditCommandsUseTheClipboard)
 {
     Load("12+3");
@@ -836,6 +880,45 @@ TEST_F(ViewTest, OnlyAnInsertionThatChangesTheTextMarksTheDocument)
         }
         view->SetDocument(nullptr);
     }
+}
+
+// The form is laid out in dialog units of the font its widgets draw with, so that the sheet with
+// its scroll bar, the keypad and Enter keep their places on every window system. The rectangles
+// are written to BRUNOVELT_GEOMETRY_FILE when set: a run under X11 and one under Wayland must
+// write the same (tests/support/compare-window-systems.sh).
+TEST_F(ViewTest, FormGeometry)
+{
+    const CDialogUnits units(view->font());
+    const QRect sheet = Sheet().geometry();
+    const QRect enter = view->EnterButton()->geometry();
+    EXPECT_EQ(view->FormSize(), units.Size(372, 190));
+    EXPECT_EQ(sheet, units.Rect(5, 6, 225, 179));
+    EXPECT_EQ(enter, units.Rect(313, 166, 54, 19));
+    EXPECT_TRUE(view->rect().contains(enter));
+    std::vector<std::pair<QString, QRect>> shown = {{QStringLiteral("form"), view->rect()},
+                                                    {QStringLiteral("sheet"), sheet},
+                                                    {QStringLiteral("enter"), enter}};
+    for (const KeypadKey& key : KeypadKeys()) {
+        const QRect button = view->KeyButton(key.id)->geometry();
+        SCOPED_TRACE(key.id);
+        EXPECT_EQ(button, units.Rect(key.x, key.y, key.width, key.height));
+        EXPECT_TRUE(view->rect().contains(button));
+        EXPECT_FALSE(button.intersects(sheet)); // nor its scroll bar, which lies inside it
+        EXPECT_FALSE(button.intersects(enter));
+        shown.emplace_back(QString::number(key.id), button);
+    }
+    const QString file = qEnvironmentVariable("BRUNOVELT_GEOMETRY_FILE");
+    if (file.isEmpty())
+        return;
+    QString text;
+    for (const auto& [name, rect] : shown)
+        text += QStringLiteral("%1 %2 %3 %4 %5\n")
+                    .arg(name)
+                    .arg(rect.x())
+                    .arg(rect.y())
+                    .arg(rect.width())
+                    .arg(rect.height());
+    ASSERT_EQ(ReplaceFile(file, text.toStdString()), EFileError::None);
 }
 
 // The form as the user sees it, saved for a look when BRUNOVELT_GRAB_DIR asks for it.
