@@ -114,8 +114,9 @@ TEST(StaticLink, ColoursComeFromThePaletteAndStayReadable)
         link.setPalette(palette);
         link.resize(200, 20);
         const QColor unvisited = link.TextColour();
-        if (row.drawn.isValid())
+        if (row.drawn.isValid()) {
             EXPECT_EQ(unvisited, row.drawn);
+        }
         EXPECT_GE(contrast(unvisited, dark), 4.5) << unvisited.name().toStdString();
         EXPECT_GT(PixelsOf(link, unvisited), 0);
         Click(link);
