@@ -2,6 +2,7 @@
 #include "DeferredIconStyle.h"
 #include "Desktop.h"
 #include "DialogUnits.h"
+#include "FileIo.h"
 #include "FontListWarmUp.h"
 #include "MainFrame.h"
 #include "StartupProbe.h"
@@ -27,6 +28,8 @@ int main(int argc, char** argv)
     const auto environment = [](const char* name) { return std::getenv(name); };
     if (!CanOpenWindow(args, environment, stderr))
         return 1; // rather than Qt's abort without a display
+    // A write past ulimit -f fails with a message instead of ending the program.
+    IgnoreFileSizeSignal();
 
     if (!SessionBusMayExist(environment, [](const char* path) {
             std::error_code error;

@@ -33,6 +33,8 @@ namespace {
 
 const QString kAccessDenied = QStringLiteral("%1 へのｱｸｾｽは拒否されました。");
 const QString kDiskFull = QStringLiteral("%1 へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。");
+const QString kFileSizeLimit =
+    QStringLiteral("%1 へのｱｸｾｽ中に、許されたﾌｧｲﾙ ｻｲｽﾞの上限を越えました。");
 
 // A small memory file system mounted on a folder while it lives; only root may mount one, and
 // only where the container allows it.
@@ -185,8 +187,8 @@ TEST_F(SaveFault, AFullDisk)
 
 TEST_F(SaveFault, AWriteOverTheFileSizeLimit)
 {
-    // A full disk where no file system can be mounted: write() fails past the limit as it does
-    // on a full disk.
+    // write() fails past the limit as on a full disk, but the message names the limit: the disk
+    // has room.
     OpenLog(SheetText(6000, 'o') + "\r\n");
     m_host.m_sheet.SetText(SheetText(30000, 'n'));
     m_doc.SetModifiedFlag();
@@ -200,7 +202,7 @@ TEST_F(SaveFault, AWriteOverTheFileSizeLimit)
         EXPECT_FALSE(m_doc.SaveModified());
     }
     ASSERT_EQ(m_boxes.Count(), 2u);
-    EXPECT_EQ(m_boxes.Requests()[0].text, kDiskFull.arg(m_log));
+    EXPECT_EQ(m_boxes.Requests()[0].text, kFileSizeLimit.arg(m_log));
     ExpectOldFile();
     EXPECT_EQ(FolderEntries(m_folder), m_entries);
     EXPECT_TRUE(m_doc.IsModified());

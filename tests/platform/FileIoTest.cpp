@@ -268,7 +268,8 @@ TEST_F(FileIo, WritesAFileInPlaceWhereNoNewFileMayBeMade)
         {
             // A write that fails half-way puts the old bytes back.
             const CFileSizeLimit limit(1024);
-            check(ReplaceFile(path, std::string(4096, 'x')) == EFileError::DiskFull, "disk full");
+            check(ReplaceFile(path, std::string(4096, 'x')) == EFileError::FileSizeLimit,
+                  "size limit");
         }
         check(Content(path) == "via the link", "the old bytes back");
         check(QDir(backups).entryList(QDir::Files).isEmpty(), "no backup left");
