@@ -5,6 +5,7 @@
 #include "FileIo.h"
 #include "FontListWarmUp.h"
 #include "MainFrame.h"
+#include "SettingsWriteFailure.h"
 #include "StartupProbe.h"
 #include "VornyApp.h"
 #include "WindowSystemCheck.h"
@@ -50,7 +51,7 @@ int main(int argc, char** argv)
     fontList.Wait();
     UseJapaneseApplicationFont(); // the first font asked for
     CDesktop desktop;             // every box and dialog of the run
-    CVornyApp app(desktop);
+    CVornyApp app(desktop, MakeUserSettingsStore(desktop));
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     if (!app.InitInstance(arguments))

@@ -2,6 +2,7 @@
 
 #include "Cp932QString.h"
 #include "FileIo.h"
+#include "SettingsStoreDamage.h"
 #include "SettingsStoreLock.h"
 
 #include <QDir>
@@ -85,15 +86,6 @@ std::optional<ValueChange> ChangeOf(const SettingsValue& value)
     return change;
 }
 
-// Every key that QSettings reads in its file, with its value.
-QSettings::SettingsMap AllValues(const QSettings& settings)
-{
-    QSettings::SettingsMap values;
-    for (const QString& key : settings.allKeys())
-        values.insert(key, settings.value(key));
-    return values;
-}
-
 // Has QSettings write the file at `temporary` (a copy of the old file) with `changes` made, and
 // reads it back. QSettings writes through a buffered QSaveFile that renames a short file into
 // place when the last write fails, and reports no error; what it meant to write is compared with
@@ -108,7 +100,7 @@ bool WriteWithQSettings(QString& temporary, const QString& target,
         QSettings writer(temporary, QSettings::IniFormat);
         for (const ValueChange& change : changes)
             writer.setValue(change.key, change.text);
-        intended = AllValues(writer);
+        intended = AllSettingsValues(writer);
         writer.sync();
         if (writer.status() == QSettings::AccessError)
             return false;
@@ -119,12 +111,39 @@ bool WriteWithQSettings(QString& temporary, const QString& target,
         return false;
     temporary = fresh;
     const QSettings reader(fresh, QSettings::IniFormat);
-    return reader.status() != QSettings::AccessError && AllValues(reader) == intended;
+    return reader.status() != QSettings::AccessError && AllSettingsValues(reader) == intended;
+}
+
+// Puts a file that holds only `changes` in the place of the damaged settings file at `path`,
+// after its old bytes `old` are kept in a file of their own beside it, named in `keptAs`.
+EFileError ReplaceDamagedFile(const QString& path, std::string_view old,
+                              const std::vector<ValueChange>& changes, QString& keptAs)
+{
+    QString temporary;
+    if (const EFileError made = CreateTemporaryBeside(path, {}, temporary);
+        made != EFileError::None)
+        return made;
+    if (!WriteWithQSettings(temporary, path, changes)) {
+        QFile::remove(temporary);
+        return EFileError::DiskFull;
+    }
+    if (const EFileError kept = KeepDamagedFile(path, old, keptAs); kept != EFileError::None) {
+        QFile::remove(temporary);
+        return kept;
+    }
+    const EFileError renamed = RenameOver(temporary, path);
+    if (renamed != EFileError::None) {
+        QFile::remove(keptAs);
+        keptAs.clear();
+    }
+    return renamed;
 }
 
 // Reads the file once, changes every value and replaces the whole file once, so the values go
-// in together or not at all.
-EFileError WriteValuesToFile(const QString& fileName, std::span<const SettingsValue> values)
+// in together or not at all. A damaged file is replaced by one with these values alone; `keptAs`
+// then names the file that keeps its bytes.
+EFileError WriteValuesToFile(const QString& fileName, std::span<const SettingsValue> values,
+                             QString& keptAs)
 {
     std::vector<ValueChange> changes;
     for (const SettingsValue& value : values) {
@@ -161,10 +180,13 @@ EFileError WriteValuesToFile(const QString& fileName, std::span<const SettingsVa
         return copied;
     if (!WriteWithQSettings(temporary, path, changes)) {
         QFile::remove(temporary);
+        // A file that QSettings does not read back as it writes it fails every write: it is set
+        // aside, so that the settings can be saved again.
+        if (QSettingsMisreads(path, old))
+            return ReplaceDamagedFile(path, old, changes, keptAs);
         // QSettings names no cause. The old text was just written in full into the same folder,
         // so what failed is most likely the room for the longer text (a full disk, a quota, a
-        // size limit); a hand-made file whose text QSettings does not read back as it parsed it
-        // fails here too.
+        // size limit).
         return EFileError::DiskFull;
     }
     return RenameOver(temporary, path);
@@ -230,7 +252,10 @@ bool CSettingsStore::WriteString(std::string_view section, std::string_view name
 
 bool CSettingsStore::WriteValues(std::span<const SettingsValue> values)
 {
-    const EFileError error = WriteValuesToFile(m_fileName, values);
+    QString keptAs;
+    const EFileError error = WriteValuesToFile(m_fileName, values, keptAs);
+    if (!keptAs.isEmpty() && m_onDamagedFile)
+        m_onDamagedFile(keptAs); // once the file is unlocked: the handler may write again
     if (error == EFileError::None)
         return true;
     m_lastFailure = {QDir::toNativeSeparators(m_fileName).toStdString(), error};
