@@ -84,6 +84,16 @@ QString TemporaryNameBeside(const QString& target);
 // file is as it was.
 EFileError RenameOver(const QString& temporary, const QString& target);
 
+// Whether a save in place of the file at `path` (see ReplaceFile) was cut short (a kill, a power
+// cut) and left the file with neither its old content nor the new one: its backup is then there
+// to restore. A backup of a save that did not start or did finish is removed.
+bool HasInterruptedSave(const QString& path);
+// Writes the old content of the interrupted save of `path` back over the file, then removes the
+// backup; NotFound when there is none.
+EFileError RestoreInterruptedSave(const QString& path);
+// Removes the backup of the interrupted save of `path`, leaving the file as it is.
+void DiscardInterruptedSave(const QString& path);
+
 // Removes the hidden ".NAME.XXXXXXXX.tmp" files (and the ".lock" and ".XXXXXX" files that
 // QSettings makes beside them) that replacements of the file at `path` left in its folder when
 // they were interrupted (a killed program, a power cut). A temporary younger than
