@@ -7,6 +7,7 @@
 #include "Cp932Codec.h"
 #include "SelfTestMessage.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -82,6 +83,12 @@ struct CalcOptions
     bool cp932 = false;
 };
 
+// The longest line that is answered: the largest file the window opens as a sheet. A longer
+// line gets kTooLongMessage and is skipped to its end, so that input without line feeds (a
+// binary file piped by mistake) is read in bounded memory.
+constexpr std::size_t kMaxLineBytes = 1024 * 1024;
+constexpr const char* kTooLongMessage = "1MBを越える行は計算できません"; // UTF-8
+
 bool IsAscii(std::string_view text)
 {
     for (const char c : text)
@@ -100,6 +107,17 @@ public:
 
     void Answer(std::string_view line)
     {
+        if (line.size() > kMaxLineBytes) {
+            AnswerTooLong();
+            return;
+        }
+        // The sheet shows a NUL as '?' (a formula error), where the engine would end the text.
+        std::string withoutNul;
+        if (line.find('\0') != std::string_view::npos) {
+            withoutNul.assign(line);
+            std::replace(withoutNul.begin(), withoutNul.end(), '\0', '?');
+            line = withoutNul;
+        }
         std::string& out = m_writer.buffer();
         if (!line.empty()) {
             const bool convert = !m_options.cp932 && !IsAscii(line);
@@ -114,6 +132,12 @@ public:
                 out += MessageInUtf8(code);
             }
         }
+        m_writer.EndLine();
+    }
+
+    void AnswerTooLong()
+    {
+        m_writer.buffer() += m_options.cp932 ? Utf8ToCp932(kTooLongMessage) : kTooLongMessage;
         m_writer.EndLine();
     }
 
@@ -133,13 +157,19 @@ private:
 };
 
 // Reads `in` in blocks and answers every line: LF ends a line, a CR before it is dropped, and a
-// last line without LF counts. Memory stays at one block plus the longest line.
+// last line without LF counts. Memory stays at one block plus kMaxLineBytes.
 bool AnswerStream(std::FILE* in, LineCalculator& calculator)
 {
     constexpr std::size_t kBlock = 256 * 1024;
-    std::string pending; // the start of a line that runs past the end of a block
+    std::string pending;  // the start of a line that runs past the end of a block
+    bool tooLong = false; // the line being read is over kMaxLineBytes: its bytes are dropped
     std::string block(kBlock, '\0');
-    auto answer = [&calculator](std::string_view line) {
+    auto answer = [&](std::string_view line) {
+        if (tooLong) {
+            tooLong = false;
+            calculator.AnswerTooLong();
+            return;
+        }
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         calculator.Answer(line);
@@ -159,9 +189,15 @@ bool AnswerStream(std::FILE* in, LineCalculator& calculator)
             }
             rest.remove_prefix(lf + 1);
         }
-        pending.append(rest);
+        if (!tooLong && pending.size() + rest.size() > kMaxLineBytes + 1) { // +1: a CR before LF
+            tooLong = true;
+            pending.clear();
+            pending.shrink_to_fit();
+        }
+        if (!tooLong)
+            pending.append(rest);
     }
-    if (!pending.empty())
+    if (!pending.empty() || tooLong)
         answer(pending);
     return std::ferror(in) == 0;
 }

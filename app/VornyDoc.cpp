@@ -136,6 +136,17 @@ bool CVornyDoc::OnNewDocument()
 
 bool CVornyDoc::OnOpenDocument(const QString& path)
 {
+    // A save in place that a kill cut short left the file half written: its old content is kept.
+    if (HasInterruptedSave(path)) {
+        if (Tell(
+                QStringLiteral("%1 の前回の保存は途中で中断されました。保存前の内容を復元しますか?")
+                    .arg(path),
+                EMessageButtons::YesNo) != EMessageResult::Yes)
+            DiscardInterruptedSave(path);
+        else if (const EFileError restored = RestoreInterruptedSave(path);
+                 restored != EFileError::None)
+            Tell(FailureMessage(EDocumentOperation::Save, restored, path));
+    }
     std::string text;
     const EFileError error = ReadWholeFile(path, text, kMaxOpenFileBytes);
     if (error != EFileError::None) {

@@ -2,9 +2,11 @@
 #include "DeferredIconStyle.h"
 #include "Desktop.h"
 #include "DialogUnits.h"
+#include "FileIo.h"
 #include "FontListWarmUp.h"
 #include "MainFrame.h"
 #include "QuietMessages.h"
+#include "SettingsWriteFailure.h"
 #include "StartupProbe.h"
 #include "VornyApp.h"
 #include "WindowSystemCheck.h"
@@ -36,6 +38,8 @@ int main(int argc, char** argv)
         return 1; // rather than Qt's abort without a usable platform
     // From here on nothing is written on stderr.
     SilenceQtMessages();
+    // A write past ulimit -f fails with a message instead of ending the program.
+    IgnoreFileSizeSignal();
 
     if (!SessionBusMayExist(environment, exists))
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar); // no global menu to ask
@@ -53,7 +57,7 @@ int main(int argc, char** argv)
     fontList.Wait();
     UseJapaneseApplicationFont(); // the first font asked for
     CDesktop desktop;             // every box and dialog of the run
-    CVornyApp app(desktop);
+    CVornyApp app(desktop, MakeUserSettingsStore(desktop));
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     if (!app.InitInstance(arguments))

@@ -1,6 +1,6 @@
 // Any bytes through the help window's side of the help reader: read as the stream the reader
 // writes, and then the contents and index of an archive that decodes; and read as help text, as
-// sitemap HTML and as text with character references.
+// sitemap HTML, as a page for the layout check and as text with character references.
 //
 // Properties checked:
 // - an archive that decodes names only objects it holds, and each of its paths is normalised;
@@ -10,6 +10,7 @@
 // is not.
 
 #include "FuzzCheck.h"
+#include "HelpPageCheck.h"
 #include "HelpSitemap.h"
 #include "HelpStream.h"
 
@@ -35,6 +36,7 @@ void ReadText(const QByteArray& bytes)
 {
     const QString text = DecodeHelpText(bytes);
     CheckLevels(ParseHelpSitemap(text));
+    static_cast<void>(IsShowableHelpPage(text));
     FUZZ_REQUIRE(DecodeHtmlEntities(text).size() <= text.size());
 }
 

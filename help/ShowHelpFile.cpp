@@ -1,9 +1,15 @@
 #include "ShowHelpFile.h"
 
+#include "HelpArchive.h"
+#include "HelpReader.h"
 #include "HelpWindow.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QPointer>
+#include <QScopedValueRollback>
+
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -14,20 +20,38 @@ QPointer<CHelpWindow> g_window; // the one help window of the process
 bool ShowHelpFile(const QString& chmPath, EHelpPage page, QWidget* owner)
 {
     CHelpWindow* window = g_window;
-    if (window == nullptr) {
-        window = new CHelpWindow(owner);
-        if (!window->OpenFile(chmPath)) {
-            delete window;
+    if (window == nullptr || window->FilePath() != chmPath) {
+        // A request while the reader runs is the one being answered: the window follows.
+        static bool reading = false;
+        if (reading)
+            return true;
+        const QPointer<QWidget> ownerAlive(owner);
+        std::optional<CHelpArchive> archive;
+        {
+            const QScopedValueRollback busy(reading, true);
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            archive = ReadHelpFile(chmPath); // runs the event loop: anything may change meanwhile
+            QApplication::restoreOverrideCursor();
+        }
+        if (!archive || (owner != nullptr && ownerAlive == nullptr))
+            return false;
+        window = g_window;
+        const bool made = window == nullptr;
+        if (made)
+            window = new CHelpWindow(owner);
+        if (!window->OpenArchive(chmPath, std::move(*archive))) {
+            if (made)
+                delete window;
             return false;
         }
-        g_window = window;
-        static const bool connected = [] {
-            QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, &CloseHelpWindow);
-            return true;
-        }();
-        static_cast<void>(connected);
-    } else if (window->FilePath() != chmPath && !window->OpenFile(chmPath)) {
-        return false;
+        if (made) {
+            g_window = window;
+            static const bool connected = [] {
+                QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, &CloseHelpWindow);
+                return true;
+            }();
+            static_cast<void>(connected);
+        }
     }
     window->ShowPage(page);
     window->show();

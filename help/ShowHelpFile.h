@@ -17,7 +17,10 @@ enum class EHelpPage {
 // Either way it shows the application's window icon. Returns false, showing nothing and no
 // message, when the file cannot be read as a help file: the help reader reads it in a process of
 // its own, and a reader that fails, crashes, overruns its limits or says anything malformed
-// leaves this process as it was.
+// leaves this process as it was; a file with a page nested too deeply or too large for Qt's
+// layout is refused as well. While the reader runs, the event loop runs (with a wait cursor), so
+// the windows repaint and take input; a request meanwhile returns true at once, and the window
+// follows when the reader is done.
 bool ShowHelpFile(const QString& chmPath, EHelpPage page, QWidget* owner);
 
 // The help window now open, if any.

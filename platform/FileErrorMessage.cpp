@@ -24,6 +24,8 @@ QString Template(EFileError error)
     case EFileError::LockViolation: return QStringLiteral("%1 へのｱｸｾｽ中にﾛｯｸ違反が発生しました。");
     case EFileError::DiskFull:
         return QStringLiteral("%1 へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。");
+    case EFileError::FileSizeLimit:
+        return QStringLiteral("%1 へのｱｸｾｽ中に、許されたﾌｧｲﾙ ｻｲｽﾞの上限を越えました。");
     case EFileError::EndOfFile: return QStringLiteral("%1 の末尾以降にｱｸｾｽしようとしました。");
     case EFileError::None:
     case EFileError::TooLarge: break;

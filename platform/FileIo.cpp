@@ -12,6 +12,7 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -64,11 +65,16 @@ EFileError FileErrorFromErrno(int error)
 #ifdef EDQUOT
     case EDQUOT: // the user's quota
 #endif
-    case EFBIG: // the process's file size limit
         return EFileError::DiskFull;
+    case EFBIG: return EFileError::FileSizeLimit; // the disk may have room: the limit has not
     case ENOMEM: return EFileError::TooLarge;
     default: return EFileError::Generic;
     }
+}
+
+void IgnoreFileSizeSignal()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 QString ResolveFileLinks(const QString& path)

@@ -21,13 +21,19 @@ enum class EFileError {
     HardwareIo,    // the device reported an input/output error
     SharingViolation, // another program holds the file in a way that excludes this use
     LockViolation,    // a lock held by another program is in the way
-    DiskFull,         // no room left on the disk, the user's quota or the file size limit
+    DiskFull,         // no room left on the disk or in the user's quota
+    FileSizeLimit,    // the file would grow past the size the process may write (ulimit -f)
     EndOfFile,        // a read past the end (reads here go to the end, so never reported)
     TooLarge,         // not a file error: the content is over the caller's limit or memory
 };
 
 // The cause that a system error code stands for.
 EFileError FileErrorFromErrno(int error);
+
+// Makes a write past the process's file size limit fail with EFBIG (FileSizeLimit) instead of
+// ending the process with SIGXFSZ, so that the sheet survives a save or a recovery copy that
+// does not fit. Called once at start; programs started later inherit it.
+void IgnoreFileSizeSignal();
 
 // Reads the whole regular file at `path` into `bytes`, every byte as it stands (NUL bytes
 // included: cutting the text anywhere is the caller's business). A folder fails with
@@ -77,6 +83,16 @@ QString TemporaryNameBeside(const QString& target);
 // flushed to the disk and renamed over it. On failure the temporary is removed and the old
 // file is as it was.
 EFileError RenameOver(const QString& temporary, const QString& target);
+
+// Whether a save in place of the file at `path` (see ReplaceFile) was cut short (a kill, a power
+// cut) and left the file with neither its old content nor the new one: its backup is then there
+// to restore. A backup of a save that did not start or did finish is removed.
+bool HasInterruptedSave(const QString& path);
+// Writes the old content of the interrupted save of `path` back over the file, then removes the
+// backup; NotFound when there is none.
+EFileError RestoreInterruptedSave(const QString& path);
+// Removes the backup of the interrupted save of `path`, leaving the file as it is.
+void DiscardInterruptedSave(const QString& path);
 
 // Removes the hidden ".NAME.XXXXXXXX.tmp" files (and the ".lock" and ".XXXXXX" files that
 // QSettings makes beside them) that replacements of the file at `path` left in its folder when

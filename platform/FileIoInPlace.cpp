@@ -3,12 +3,14 @@
 #include "FileIoSystem.h"
 #include "StateFolder.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <string>
 #include <unistd.h>
 
@@ -16,28 +18,90 @@ using namespace fileio;
 
 namespace {
 
+// The backup of a save in place: this line, the file's path, the new content's size and SHA-256
+// (each on a line of its own), then the old bytes. What the file holds after a kill is told
+// from it: either whole content means the save did not start or did finish.
+constexpr std::string_view kBackupMagic = "brunovelt in-place save 1\n";
+// A sheet file is at most 1 MiB; the backup of a larger one is read all the same.
+constexpr std::size_t kMaxBackupBytes = 64 * 1024 * 1024;
+
+std::string Fingerprint(std::string_view bytes)
+{
+    const QByteArray hash =
+        QCryptographicHash::hash(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())),
+                                 QCryptographicHash::Sha256)
+            .toHex();
+    return std::to_string(bytes.size()) + ' ' + hash.toStdString();
+}
+
+// Where the backup of a save in place of `targetPath` (links resolved) goes: named by the file's
+// name and a hash of its path, so that the next open of the file finds it. Empty without a state
+// folder.
+QString BackupPath(const QString& targetPath)
+{
+    const QString folder = StateFolder();
+    if (folder.isEmpty())
+        return {};
+    const QByteArray hash =
+        QCryptographicHash::hash(targetPath.toUtf8(), QCryptographicHash::Sha256).toHex();
+    return folder + u'/' + QFileInfo(targetPath).fileName() + u'.' +
+           QString::fromLatin1(hash.left(16)) + QStringLiteral(".backup");
+}
+
+struct Backup
+{
+    std::string newFingerprint;
+    std::string old;
+};
+
+// The backup at `backupPath` when it is one of `targetPath`.
+std::optional<Backup> ReadBackup(const QString& backupPath, const QString& targetPath)
+{
+    std::string bytes;
+    if (backupPath.isEmpty() ||
+        ReadWholeFile(backupPath, bytes, kMaxBackupBytes) != EFileError::None ||
+        !bytes.starts_with(kBackupMagic))
+        return std::nullopt;
+    const std::size_t pathEnd = bytes.find('\n', kBackupMagic.size());
+    const std::size_t fingerprintEnd =
+        pathEnd == std::string::npos ? pathEnd : bytes.find('\n', pathEnd + 1);
+    if (fingerprintEnd == std::string::npos ||
+        bytes.compare(kBackupMagic.size(), pathEnd - kBackupMagic.size(),
+                      targetPath.toStdString()) != 0)
+        return std::nullopt;
+    return Backup{bytes.substr(pathEnd + 1, fingerprintEnd - pathEnd - 1),
+                  bytes.substr(fingerprintEnd + 1)};
+}
+
+// Puts the backup of a save of `bytes` over `old` in its place, flushed to the disk with its
+// folder before the file is touched; false when it cannot be made.
+bool MakeBackup(const QString& backupPath, const QString& targetPath, std::string_view old,
+                std::string_view bytes)
+{
+    if (backupPath.isEmpty())
+        return false;
+    std::string content(kBackupMagic);
+    content += targetPath.toStdString() + '\n' + Fingerprint(bytes) + '\n';
+    content += old;
+    // One name: the file has one writer, which the document's lock decides.
+    const QString temporary = backupPath + QStringLiteral(".tmp");
+    QFile::remove(temporary); // left by a kill
+    if (CreateNewFile(temporary, content) != EFileError::None)
+        return false;
+    if (std::rename(QFile::encodeName(temporary).constData(),
+                    QFile::encodeName(backupPath).constData()) != 0) {
+        QFile::remove(temporary);
+        return false;
+    }
+    SyncFolder(QFileInfo(backupPath).absolutePath());
+    return true;
+}
+
 // Makes the open file `fd` hold exactly `bytes`, on the disk.
 bool OverwriteWith(int fd, std::string_view bytes)
 {
     return ::lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, bytes) &&
            ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && SyncFile(fd);
-}
-
-// A new backup of `old` in the state folder; empty when none can be made.
-QString MakeBackup(const QString& targetPath, std::string_view old)
-{
-    const QString backupFolder = StateFolder();
-    for (int attempt = 0; attempt < 100 && !backupFolder.isEmpty(); ++attempt) {
-        const QString candidate = backupFolder + u'/' + QFileInfo(targetPath).fileName() + u'.' +
-                                  QString::number(QRandomGenerator::global()->generate(), 16) +
-                                  QStringLiteral(".backup");
-        const EFileError made = CreateNewFile(candidate, old);
-        if (made == EFileError::None)
-            return candidate;
-        if (made != EFileError::AccessDenied || !QFileInfo::exists(candidate))
-            break; // not a name taken already: no backup can be made there
-    }
-    return {};
 }
 
 } // namespace
@@ -54,8 +118,8 @@ EFileError WriteInPlace(const QString& targetPath, std::string_view bytes, int f
         ::close(fd);
         return ErrorFor(error, targetPath);
     }
-    const QString backup = MakeBackup(targetPath, old);
-    if (backup.isEmpty()) {
+    const QString backup = BackupPath(targetPath);
+    if (!MakeBackup(backup, targetPath, old, bytes)) {
         ::close(fd);
         return ErrorFor(folderError, targetPath);
     }
@@ -77,4 +141,51 @@ EFileError WriteInPlace(const QString& targetPath, std::string_view bytes, int f
         ::close(restoreFd);
     }
     return ErrorFor(error, targetPath);
+}
+
+bool HasInterruptedSave(const QString& path)
+{
+    const QString target = ResolveFileLinks(path);
+    const QString backupPath = BackupPath(target);
+    const std::optional<Backup> backup = ReadBackup(backupPath, target);
+    std::string now;
+    if (!backup || ReadWholeFile(target, now, kMaxBackupBytes) != EFileError::None)
+        return false;
+    // Killed before the first byte or after the last: nothing was lost.
+    if (now == backup->old || Fingerprint(now) == backup->newFingerprint) {
+        QFile::remove(backupPath);
+        return false;
+    }
+    return true;
+}
+
+EFileError RestoreInterruptedSave(const QString& path)
+{
+    const QString target = ResolveFileLinks(path);
+    const QString backupPath = BackupPath(target);
+    const std::optional<Backup> backup = ReadBackup(backupPath, target);
+    if (!backup)
+        return EFileError::NotFound;
+    // Written over the file as the save was, with the backup kept until the old bytes are on the
+    // disk, so that a kill now leaves the same offer.
+    const int fd =
+        OpenRetrying(QFile::encodeName(target).constData(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return ErrorFor(errno, target);
+    if (!OverwriteWith(fd, backup->old)) {
+        const int error = errno;
+        ::close(fd);
+        return ErrorFor(error, target);
+    }
+    if (!CloseChecked(fd))
+        return ErrorFor(errno, target);
+    QFile::remove(backupPath);
+    return EFileError::None;
+}
+
+void DiscardInterruptedSave(const QString& path)
+{
+    const QString target = ResolveFileLinks(path);
+    if (ReadBackup(BackupPath(target), target))
+        QFile::remove(BackupPath(target));
 }

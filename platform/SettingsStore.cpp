@@ -2,6 +2,7 @@
 
 #include "Cp932QString.h"
 #include "FileIo.h"
+#include "SettingsStoreDamage.h"
 #include "SettingsStoreLock.h"
 
 #include <QDir>
@@ -86,15 +87,6 @@ std::optional<ValueChange> ChangeOf(const SettingsValue& value)
     return change;
 }
 
-// Every key that QSettings reads in its file, with its value.
-QSettings::SettingsMap AllValues(const QSettings& settings)
-{
-    QSettings::SettingsMap values;
-    for (const QString& key : settings.allKeys())
-        values.insert(key, settings.value(key));
-    return values;
-}
-
 // Has QSettings write the file at `temporary` (a copy of the old file) with `changes` made, and
 // reads it back. QSettings writes through a buffered QSaveFile that renames a short file into
 // place when the last write fails, and reports no error; what it meant to write is compared with
@@ -109,7 +101,7 @@ bool WriteWithQSettings(QString& temporary, const QString& target,
         QSettings writer(temporary, QSettings::IniFormat);
         for (const ValueChange& change : changes)
             writer.setValue(change.key, change.text);
-        intended = AllValues(writer);
+        intended = AllSettingsValues(writer);
         writer.sync();
         if (writer.status() == QSettings::AccessError)
             return false;
@@ -120,13 +112,41 @@ bool WriteWithQSettings(QString& temporary, const QString& target,
         return false;
     temporary = fresh;
     const QSettings reader(fresh, QSettings::IniFormat);
-    return reader.status() != QSettings::AccessError && AllValues(reader) == intended;
+    return reader.status() != QSettings::AccessError && AllSettingsValues(reader) == intended;
+}
+
+// Puts a file that holds only `changes` in the place of the damaged settings file at `path`,
+// after its old bytes `old` are kept in a file of their own beside it, named in `keptAs`.
+EFileError ReplaceDamagedFile(const QString& path, std::string_view old,
+                              const std::vector<ValueChange>& changes, QString& keptAs)
+{
+    QString temporary;
+    if (const EFileError made = CreateTemporaryBeside(path, {}, temporary);
+        made != EFileError::None)
+        return made;
+    if (!WriteWithQSettings(temporary, path, changes)) {
+        QFile::remove(temporary);
+        return EFileError::DiskFull;
+    }
+    if (const EFileError kept = KeepDamagedFile(path, old, keptAs); kept != EFileError::None) {
+        QFile::remove(temporary);
+        return kept;
+    }
+    const EFileError renamed = RenameOver(temporary, path);
+    if (renamed != EFileError::None) {
+        QFile::remove(keptAs);
+        keptAs.clear();
+    }
+    return renamed;
 }
 
 // Reads the file once, changes every value and replaces the whole file once, so the values go
-// in together or not at all. `valuesUnderLock` gives the values once the store's lock is held.
+// in together or not at all. `valuesUnderLock` gives the values once the store's lock is held. A
+// damaged file is replaced by one with these values alone; `keptAs` then names the file that
+// keeps its bytes.
 EFileError WriteValuesToFile(const QString& fileName,
-                             const std::function<std::vector<SettingsValue>()>& valuesUnderLock)
+                             const std::function<std::vector<SettingsValue>()>& valuesUnderLock,
+                             QString& keptAs)
 {
     if (fileName.isEmpty())
         return EFileError::BadPath;
@@ -163,10 +183,13 @@ EFileError WriteValuesToFile(const QString& fileName,
         return copied;
     if (!WriteWithQSettings(temporary, path, changes)) {
         QFile::remove(temporary);
+        // A file that QSettings does not read back as it writes it fails every write: it is set
+        // aside, so that the settings can be saved again.
+        if (QSettingsMisreads(path, old))
+            return ReplaceDamagedFile(path, old, changes, keptAs);
         // QSettings names no cause. The old text was just written in full into the same folder,
         // so what failed is most likely the room for the longer text (a full disk, a quota, a
-        // size limit); a hand-made file whose text QSettings does not read back as it parsed it
-        // fails here too.
+        // size limit).
         return EFileError::DiskFull;
     }
     return RenameOver(temporary, path);
@@ -232,17 +255,25 @@ bool CSettingsStore::WriteString(std::string_view section, std::string_view name
 
 bool CSettingsStore::WriteValues(std::span<const SettingsValue> values)
 {
-    return Written(WriteValuesToFile(
-        m_fileName, [values] { return std::vector<SettingsValue>(values.begin(), values.end()); }));
+    QString keptAs;
+    const EFileError error = WriteValuesToFile(
+        m_fileName, [values] { return std::vector<SettingsValue>(values.begin(), values.end()); },
+        keptAs);
+    return Written(error, keptAs);
 }
 
 bool CSettingsStore::UpdateValues(const ValuesChange& change)
 {
-    return Written(WriteValuesToFile(m_fileName, [this, &change] { return change(*this); }));
+    QString keptAs;
+    const EFileError error =
+        WriteValuesToFile(m_fileName, [this, &change] { return change(*this); }, keptAs);
+    return Written(error, keptAs);
 }
 
-bool CSettingsStore::Written(EFileError error)
+bool CSettingsStore::Written(EFileError error, const QString& keptAs)
 {
+    if (!keptAs.isEmpty() && m_onDamagedFile)
+        m_onDamagedFile(keptAs); // once the file is unlocked: the handler may write again
     if (error == EFileError::None)
         return true;
     m_lastFailure = {QDir::toNativeSeparators(m_fileName).toStdString(), error};

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -20,7 +21,10 @@
 // was. WriteValues changes several values in one such replace. Section and value names are kept
 // as they stand, so a write of a name with '/' (a group separator to QSettings), of an empty
 // value name or of a section "general" in any other case than "General" is refused (BadPath).
-// One store object serves one thread at a time.
+// A file that QSettings cannot read back as it writes it (damaged, or made by hand) would fail
+// every write: the write that meets one keeps its bytes in "NAME.damaged-YYYYMMDD-HHMMSS" beside
+// it and puts a file with the written values alone in its place; every other value is back at
+// its default. One store object serves one thread at a time.
 class CSettingsStore final : public ISettingsStore
 {
 public:
@@ -42,14 +46,23 @@ public:
     bool UpdateValues(const ValuesChange& change) override;
     SettingsWriteFailure LastWriteFailure() const override { return m_lastFailure; }
 
+    // Called with the path of the file that keeps a damaged file's bytes, after the write that
+    // set it aside.
+    void SetDamagedFileHandler(std::function<void(const QString& keptAs)> handler)
+    {
+        m_onDamagedFile = std::move(handler);
+    }
+
 private:
-    // True for a write without error; the failure is kept otherwise.
-    bool Written(EFileError error);
+    // True for a write without error; the failure is kept otherwise. `keptAs` names where a
+    // damaged file was set aside, which the handler is told.
+    bool Written(EFileError error, const QString& keptAs);
     // The stored text of a value; none when it is absent.
     std::optional<QString> ReadText(std::string_view section, std::string_view name) const;
 
     QString m_fileName;
     SettingsWriteFailure m_lastFailure;
+    std::function<void(const QString&)> m_onDamagedFile;
     // The bytes the file held at the latest read, and their values.
     mutable std::string m_readBytes;
     mutable CSettingsStoreText m_readText{QByteArrayView()};

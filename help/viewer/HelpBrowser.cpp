@@ -1,6 +1,7 @@
 #include "HelpBrowser.h"
 
 #include "HelpArchive.h"
+#include "HelpPageCheck.h"
 #include "HelpSitemap.h"
 #include "HelpUrl.h"
 
@@ -28,7 +29,9 @@ void CHelpBrowser::SetArchive(std::shared_ptr<const CHelpArchive> archive)
 
 bool CHelpBrowser::ShowTopic(const QUrl& url)
 {
-    if (m_archive == nullptr || !m_archive->Contains(ArchivePathOfUrl(url)))
+    const std::string* bytes = m_archive ? m_archive->Object(ArchivePathOfUrl(url)) : nullptr;
+    // Whatever the object, it is laid out as a page: only one that the layout may be given.
+    if (bytes == nullptr || !IsShowableHelpPage(DecodeHelpText(QByteArray::fromStdString(*bytes))))
         return false;
     setSource(url);
     return true;
@@ -45,8 +48,13 @@ QVariant CHelpBrowser::loadResource(int type, const QUrl& name)
         return {};
     const QByteArray object = QByteArray::fromStdString(*bytes);
     // Texts in the encoding they name, so that pages written for code page 932 read as well.
-    if (type == QTextDocument::HtmlResource || type == QTextDocument::StyleSheetResource)
-        return DecodeHelpText(object);
+    // Pages were checked by ShowTopic; a style sheet only needs to be of a size Qt reads at once.
+    if (type == QTextDocument::HtmlResource || type == QTextDocument::StyleSheetResource) {
+        QString text = DecodeHelpText(object);
+        if (text.size() > kMaxHelpPageChars)
+            return {};
+        return text;
+    }
     return object;
 }
 

@@ -20,7 +20,8 @@ public:
     // The archive the pages come from; the history starts afresh.
     void SetArchive(std::shared_ptr<const CHelpArchive> archive);
     // Shows the page `url` addresses and scrolls to its anchor; false, and nothing changes,
-    // when the archive has no such object.
+    // when the archive has no such object or it is no page Qt's layout may be given
+    // (IsShowableHelpPage).
     bool ShowTopic(const QUrl& url);
 
     QVariant loadResource(int type, const QUrl& name) override;

@@ -2,10 +2,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QProcess>
-
-#include <algorithm>
+#include <QTimer>
 
 #ifdef Q_OS_UNIX
 #include <sys/resource.h>
@@ -52,12 +51,6 @@ void ApplyLimits(const ChildLimits& limits)
 }
 #endif
 
-void Kill(QProcess& process)
-{
-    process.kill();
-    process.waitForFinished(-1);
-}
-
 } // namespace
 
 std::optional<QByteArray> RunLimitedChild(const QString& program, const QStringList& arguments,
@@ -71,35 +64,46 @@ std::optional<QByteArray> RunLimitedChild(const QString& program, const QStringL
 #ifdef Q_OS_UNIX
     process.setChildProcessModifier([limits] { ApplyLimits(limits); });
 #endif
-    QElapsedTimer clock;
-    clock.start();
-    process.start(QIODevice::ReadOnly);
-    if (!process.waitForStarted(limits.wallMilliseconds))
-        return std::nullopt;
-
+    // The child is waited for in an event loop of its own, so that the windows repaint and take
+    // input meanwhile; every limit is enforced from a signal.
+    QEventLoop loop;
+    bool done = false;
+    bool overLimit = false;
     QByteArray output;
-    for (;;) {
+    const auto finish = [&] {
+        done = true;
+        loop.quit();
+    };
+    const auto stop = [&] {
+        overLimit = true;
+        process.kill(); // finished() follows
+    };
+    QObject::connect(&process, &QProcess::readyReadStandardOutput, &loop, [&] {
         output += process.readAllStandardOutput();
-        if (output.size() > limits.outputBytes) {
-            Kill(process);
-            return std::nullopt;
-        }
-        if (process.state() == QProcess::NotRunning)
-            break;
-        const qint64 left = limits.wallMilliseconds - clock.elapsed();
-        if (left <= 0) {
-            Kill(process);
-            return std::nullopt;
-        }
-        // Returns at new output, at the end of the child, or when the time is up.
-        if (!process.waitForReadyRead(static_cast<int>(left)) &&
-            process.state() != QProcess::NotRunning)
-            process.waitForFinished(
-                static_cast<int>(std::max<qint64>(1, limits.wallMilliseconds - clock.elapsed())));
+        if (output.size() > limits.outputBytes)
+            stop();
+    });
+    QObject::connect(&process, &QProcess::finished, &loop, finish);
+    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            finish();
+    });
+    QTimer wallClock;
+    wallClock.setSingleShot(true);
+    QObject::connect(&wallClock, &QTimer::timeout, &loop, stop);
+    wallClock.start(limits.wallMilliseconds);
+    process.start(QIODevice::ReadOnly);
+    if (!done && process.state() != QProcess::NotRunning)
+        loop.exec();
+    if (process.state() != QProcess::NotRunning) {
+        // The loop ended before the child: the application is quitting.
+        process.kill();
+        process.waitForFinished(-1);
+        return std::nullopt;
     }
     output += process.readAllStandardOutput();
-    if (output.size() > limits.outputBytes || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0)
+    if (overLimit || output.size() > limits.outputBytes ||
+        process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         return std::nullopt;
     return output;
 }

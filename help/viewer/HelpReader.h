@@ -23,7 +23,9 @@ struct ChildLimits
 // The standard output of `program` run with `arguments` (no input, standard error discarded),
 // when it exits normally with status 0 within `limits`. None when it cannot start, crashes, is
 // killed by a limit, fails or writes too much; a child past the wall-clock or output limit is
-// killed. Blocks until then.
+// killed. Returns when the child has ended, running the event loop meanwhile (the windows repaint
+// and take input): the caller must expect any event to be handled before it returns. When the
+// application quits meanwhile, the child is killed and none is returned.
 std::optional<QByteArray> RunLimitedChild(const QString& program, const QStringList& arguments,
                                           const ChildLimits& limits);
 

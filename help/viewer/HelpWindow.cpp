@@ -4,8 +4,9 @@
 #include "HelpBrowser.h"
 #include "HelpContentsPane.h"
 #include "HelpHomeIcon.h"
+#include "HelpArchive.h"
 #include "HelpIndexPane.h"
-#include "HelpReader.h"
+#include "HelpPageCheck.h"
 #include "HelpSitemap.h"
 #include "HelpUrl.h"
 
@@ -33,6 +34,28 @@ std::vector<HelpSitemapEntry> ReadSitemap(const CHelpArchive& archive, const std
     if (bytes == nullptr)
         return {};
     return ParseHelpSitemap(DecodeHelpText(QByteArray::fromStdString(*bytes)));
+}
+
+// Whether the object at `path` is a page: named .htm or .html in any case.
+bool IsHelpPagePath(const std::string& path)
+{
+    const QString name = QString::fromStdString(path);
+    return name.endsWith(QLatin1StringView(".htm"), Qt::CaseInsensitive) ||
+           name.endsWith(QLatin1StringView(".html"), Qt::CaseInsensitive);
+}
+
+// Every page is checked before any is shown, so that a help file with one page that would hang or
+// crash the layout is refused as a whole, with the message for an unreadable file.
+bool HasOnlyShowablePages(const CHelpArchive& archive)
+{
+    for (const std::string& path : archive.Objects()) {
+        if (!IsHelpPagePath(path))
+            continue;
+        const std::string* bytes = archive.Object(path);
+        if (!IsShowableHelpPage(DecodeHelpText(QByteArray::fromStdString(*bytes))))
+            return false;
+    }
+    return true;
 }
 
 QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback)
@@ -153,13 +176,12 @@ void CHelpWindow::CreatePanes()
     connect(m_index, &CHelpIndexPane::TopicActivated, this, &CHelpWindow::ShowTopic);
 }
 
-bool CHelpWindow::OpenFile(const QString& chmPath)
+bool CHelpWindow::OpenArchive(const QString& chmPath, CHelpArchive archive)
 {
-    std::optional<CHelpArchive> archive = ReadHelpFile(chmPath);
-    if (!archive || !archive->Contains(archive->DefaultTopic()))
+    if (!archive.Contains(archive.DefaultTopic()) || !HasOnlyShowablePages(archive))
         return false;
 
-    m_archive = std::make_shared<const CHelpArchive>(std::move(*archive));
+    m_archive = std::make_shared<const CHelpArchive>(std::move(archive));
     m_filePath = chmPath;
     m_browser->SetArchive(m_archive);
     m_contents->SetContents(ReadSitemap(*m_archive, m_archive->ContentsFile()),

@@ -24,9 +24,10 @@ public:
     explicit CHelpWindow(QWidget* owner = nullptr);
     ~CHelpWindow() override;
 
-    // Reads the help file at `chmPath` through the help reader and shows its first page; false
-    // when it cannot be read, and the window keeps what it showed.
-    bool OpenFile(const QString& chmPath);
+    // Shows `archive`, the help file at `chmPath` as the help reader handed it over, at its first
+    // page; false when it has no first page or holds a page that Qt's layout may not be given
+    // (IsShowableHelpPage), and the window keeps what it showed.
+    bool OpenArchive(const QString& chmPath, CHelpArchive archive);
     const QString& FilePath() const { return m_filePath; }
     // Brings forward the tab for `page`. DefaultTopic shows the first page; Index keeps the
     // page shown.

@@ -83,6 +83,26 @@ TEST(CalcMode, LongLinesAcrossBlocks)
     EXPECT_EQ(run.out, "2\n200001\n3\n");
 }
 
+// A NUL is a '?' as in the sheet, not the end of the formula; a line over 1 MiB (the largest
+// sheet the window opens) gets a message of its own, and the lines after it are answered.
+TEST(CalcMode, NulAndOverlongLines)
+{
+    using namespace std::string_literals;
+    const std::string formulaError = "計算式に異常があります\n";
+    EXPECT_EQ(RunTool({"--calc"}, "1+1\0+100\n\0\n"s).out, formulaError + formulaError);
+    EXPECT_EQ(RunTool({"--calc", "--raw"}, "1+1\0"s).out, formulaError);
+
+    constexpr std::size_t kMiB = 1024 * 1024;
+    const std::string longest = std::string(kMiB - 1, '0') + "7";
+    const std::string tooLong = "1MBを越える行は計算できません\n";
+    const ToolRun run =
+        RunTool({"--calc"}, longest + "\r\n" + longest + "0\n" + std::string(3 * kMiB, '\0') +
+                                "\n2\n" + longest + "1");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "7\n" + tooLong + tooLong + "2\n" + tooLong);
+    EXPECT_EQ(Cp932ToUtf8(RunTool({"--calc", "--cp932"}, longest + "1\n").out), tooLong);
+}
+
 // --comma, --raw and --cp932 change the form, the normalisation and the encoding.
 TEST(CalcMode, Options)
 {
@@ -279,6 +299,23 @@ TEST(Executable, PipesAndExitStatus)
     const int full = std::system(BRUNOVELT_EXE " --calc 1 2 3 >/dev/full 2>/dev/null");
     EXPECT_TRUE(WIFEXITED(full) && WEXITSTATUS(full) == 1); // a failed write is no success
 }
+
+#if !defined(__SANITIZE_ADDRESS__) // the sanitizer build leaves the address space alone
+// 256 MiB without a line feed, under a 200 MB address-space limit: one answer, no abort.
+TEST(Executable, EndlessLineInBoundedMemory)
+{
+    std::FILE* pipe = popen("head -c 256M /dev/zero | (ulimit -v 200000; " BRUNOVELT_EXE
+                            " --calc; echo status $?)",
+                            "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string out;
+    char buffer[256];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        out.append(buffer, n);
+    pclose(pipe);
+    EXPECT_EQ(out, "1MBを越える行は計算できません\nstatus 0\n");
+}
+#endif
 
 // Shell output of `command` (standard error only) and its exit status.
 std::pair<std::string, int> Shell(const std::string& command)

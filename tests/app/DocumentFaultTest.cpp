@@ -5,6 +5,7 @@
 #include "MemorySettingsStore.h"
 #include "TestDesktop.h"
 #include "RecentFileList.h"
+#include "Unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -26,6 +27,7 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -33,6 +35,8 @@ namespace {
 
 const QString kAccessDenied = QStringLiteral("%1 へのｱｸｾｽは拒否されました。");
 const QString kDiskFull = QStringLiteral("%1 へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。");
+const QString kFileSizeLimit =
+    QStringLiteral("%1 へのｱｸｾｽ中に、許されたﾌｧｲﾙ ｻｲｽﾞの上限を越えました。");
 
 // A small memory file system mounted on a folder while it lives; only root may mount one, and
 // only where the container allows it.
@@ -185,8 +189,8 @@ TEST_F(SaveFault, AFullDisk)
 
 TEST_F(SaveFault, AWriteOverTheFileSizeLimit)
 {
-    // A full disk where no file system can be mounted: write() fails past the limit as it does
-    // on a full disk.
+    // write() fails past the limit as on a full disk, but the message names the limit: the disk
+    // has room.
     OpenLog(SheetText(6000, 'o') + "\r\n");
     m_host.m_sheet.SetText(SheetText(30000, 'n'));
     m_doc.SetModifiedFlag();
@@ -200,10 +204,80 @@ TEST_F(SaveFault, AWriteOverTheFileSizeLimit)
         EXPECT_FALSE(m_doc.SaveModified());
     }
     ASSERT_EQ(m_boxes.Count(), 2u);
-    EXPECT_EQ(m_boxes.Requests()[0].text, kDiskFull.arg(m_log));
+    EXPECT_EQ(m_boxes.Requests()[0].text, kFileSizeLimit.arg(m_log));
     ExpectOldFile();
     EXPECT_EQ(FolderEntries(m_folder), m_entries);
     EXPECT_TRUE(m_doc.IsModified());
+}
+
+// A save in place (a writable log in a folder the user may not write) killed half-way: the next
+// open offers the content before it, and restores it on Yes; on No the file stays as the kill
+// left it, and is not offered again.
+TEST_F(SaveFault, AnInterruptedSaveInPlaceIsOfferedAtTheNextOpen)
+{
+    const std::string contents[2] = {SheetText(1000000, 'a'), SheetText(300000, 'b')};
+    const QString state = m_dir.filePath(QStringLiteral("state"));
+    ASSERT_TRUE(QDir().mkpath(state));
+    ASSERT_TRUE(PutFile(m_log, contents[0]));
+    for (const QString& path : {m_log, state})
+        ASSERT_EQ(
+            ::chown(QFile::encodeName(path).constData(), UnprivilegedUser(), UnprivilegedUser()),
+            0);
+    ASSERT_EQ(::chmod(QFile::encodeName(m_dir.path()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(m_folder).constData(), 0555), 0);
+    const QByteArray oldState = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state));
+    const QString backups = state + QStringLiteral("/Halsk/Brunovelt");
+
+    // Saves killed a moment after their backup is there, until one leaves the file cut short.
+    const auto interrupt = [&] {
+        std::mt19937 random(std::random_device{}());
+        for (int attempt = 0; attempt < 200; ++attempt) {
+            const pid_t child = SpawnUnprivileged([&] {
+                for (unsigned n = FileContent(m_log) == contents[0] ? 1 : 0;; ++n)
+                    if (ReplaceFile(m_log, contents[n % 2]) != EFileError::None)
+                        return 2;
+            });
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (QDir(backups).entryList({QStringLiteral("*.backup")}).isEmpty() &&
+                   std::chrono::steady_clock::now() < deadline) {
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(random() % 1000));
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+            if (HasInterruptedSave(m_log))
+                return true;
+        }
+        return false;
+    };
+    const QString question =
+        QStringLiteral("%1 の前回の保存は途中で中断されました。保存前の内容を復元しますか?")
+            .arg(m_log);
+
+    ASSERT_TRUE(interrupt());
+    m_boxes.QueueAnswer(EMessageResult::Yes);
+    ASSERT_EQ(m_doc.OpenDocumentFile(m_log), CVornyDoc::EOpenResult::Opened);
+    ASSERT_EQ(m_boxes.Count(), 1u);
+    EXPECT_EQ(m_boxes.Last().text, question);
+    const std::string restored = m_host.m_sheet.GetText();
+    EXPECT_TRUE(restored == contents[0] || restored == contents[1]);
+    EXPECT_EQ(FileContent(m_log), restored);
+    EXPECT_FALSE(HasInterruptedSave(m_log));
+
+    ASSERT_TRUE(m_doc.FileNew());
+    ASSERT_TRUE(interrupt());
+    const std::optional<std::string> cut = FileContent(m_log);
+    m_boxes.Clear();
+    m_boxes.QueueAnswer(EMessageResult::No);
+    ASSERT_EQ(m_doc.OpenDocumentFile(m_log), CVornyDoc::EOpenResult::Opened);
+    EXPECT_EQ(m_boxes.Count(), 1u);
+    EXPECT_EQ(m_host.m_sheet.GetText(), cut);
+    EXPECT_EQ(FileContent(m_log), cut);
+    EXPECT_FALSE(HasInterruptedSave(m_log));
+    EXPECT_TRUE(QDir(backups).entryList({QStringLiteral("*.backup")}).isEmpty());
+
+    ::chmod(QFile::encodeName(m_folder).constData(), 0700);
+    qputenv("XDG_STATE_HOME", oldState);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -419,6 +420,30 @@ TEST_F(ProgramTest, AWritableLogInAFolderThatIsNotIsSavedInPlace)
     EXPECT_EQ(after.st_uid, before.st_uid);
     EXPECT_EQ(after.st_mode, before.st_mode);
     chmod(log.parent_path().c_str(), 0755);
+}
+
+TEST_F(ProgramTest, AFileSizeLimitBelowTheLogDoesNotEndTheProgram)
+{
+    std::string record;
+    for (int i = 0; record.size() < 30000; ++i)
+        record += std::to_string(i) + "\r\n";
+    WriteFile(log, record);
+    // The six blank lines of the start are an edit whose recovery copy, within two seconds,
+    // is larger than the limit: its write fails instead of raising SIGXFSZ.
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit limit = old;
+    limit.rlim_cur = 8192;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const bool started = Spawn({}, pid);
+    setrlimit(RLIMIT_FSIZE, &old);
+    ASSERT_TRUE(started && ShownInTime());
+    int status = 0;
+    std::this_thread::sleep_for(std::chrono::seconds(4));
+    EXPECT_EQ(waitpid(pid, &status, WNOHANG), 0) << "ended with status " << status;
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    EXPECT_EQ(ReadFile(log), record);
 }
 
 TEST_F(ProgramTest, AConfiguredLogThatIsNotThereYetIsMade)

@@ -1,6 +1,7 @@
 #include "ChmArchive.h"
 #include "HelpArchive.h"
 #include "HelpIndexPane.h"
+#include "HelpPageCheck.h"
 #include "HelpSitemap.h"
 #include "HelpUrl.h"
 
@@ -331,6 +332,50 @@ TEST(HelpText, DecodesByCharsetThenUtf8ThenCodePage932)
 
 // ---------------------------------------------------------------------------------------------
 // The keyword filter's comparison: width, case and kana kind do not count.
+
+QString Repeated(const char* text, int times)
+{
+    return QString::fromUtf8(text).repeated(times);
+}
+
+// Pages go to Qt's layout only within its limits: depth of elements and of tables, cell spans,
+// size. Closing tags close what Qt closes; elements that close by themselves do not count.
+TEST(HelpPageCheck, KeepsPagesWithinTheLayoutsLimits)
+{
+    const struct
+    {
+        const char* name;
+        QString page;
+        bool showable;
+    } rows[] = {
+        {"a page of ours",
+         QStringLiteral("<html><body><h1>x</h1><table class=\"list\"><tr><td>"
+                        "<code>a</code></td></tr></table></body></html>"),
+         true},
+        {"tables 4 deep", Repeated("<table><tr><td>", 4) + Repeated("</td></tr></table>", 4), true},
+        {"tables 5 deep", Repeated("<TABLE><tr><td>", 5), false},
+        {"tables closed between", Repeated("<table><tr><td>x</td></tr></table>", 1000), true},
+        {"a table closed with what is open in it",
+         Repeated("<table><tr><td><div><b>", 4) + QStringLiteral("</table>") +
+             QStringLiteral("<table>"),
+         true},
+        {"64 elements deep", QStringLiteral("<html>") + Repeated("<div>", 63), true},
+        {"65 elements deep", QStringLiteral("<html>") + Repeated("<div>", 64), false},
+        {"closing tags of elements not open", Repeated("<span></div>", 65), false},
+        {"closing tags in any case and spacing", Repeated("<div></ DIV >", 1000), true},
+        {"elements that close by themselves", Repeated("<p><li><br><img src=x>", 1000), true},
+        {"a comment is read as text", QStringLiteral("<!--") + Repeated("<div>", 65), false},
+        {"a span of 1000", QStringLiteral("<table><tr><td colspan=\"1000\">x</td></tr></table>"),
+         true},
+        {"a span of 1001", QStringLiteral("<table><tr><td ROWSPAN=1001>x"), false},
+        {"a span of many digits", QStringLiteral("<td colspan='99999999999999999999'>"), false},
+        {"the largest page", Repeated("x", kMaxHelpPageChars), true},
+        {"a page too large", Repeated("x", kMaxHelpPageChars + 1), false},
+        {"an unclosed tag at the end", QStringLiteral("<div"), true},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(IsShowableHelpPage(row.page), row.showable) << row.name;
+}
 
 TEST(HelpSearchKey, IgnoresWidthCaseAndKanaKind)
 {

@@ -12,10 +12,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
@@ -24,11 +26,15 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <optional>
 #include <set>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -481,6 +487,97 @@ TEST_F(HelpWindow, FilesThatCannotBeReadShowNothing)
     ASSERT_NE(HelpWindowInstance(), nullptr);
     EXPECT_EQ(Window()->FilePath(), kHelpFile);
     EXPECT_EQ(ShownPath(), "/index.html");
+}
+
+// The file of a help project in `dir` whose pages are `pages` (name and text), the first one the
+// first page; empty when chmcmd failed.
+QString CompileHelp(const QTemporaryDir& dir,
+                    const std::vector<std::pair<QString, QByteArray>>& pages)
+{
+    QByteArray project =
+        "[OPTIONS]\nCompiled file=test.chm\nDefault topic=" + pages.front().first.toUtf8() +
+        "\n[FILES]\n";
+    for (const auto& [name, text] : pages) {
+        QFile file(dir.filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+            return {};
+        project += name.toUtf8() + '\n';
+    }
+    QFile hhp(dir.filePath(QStringLiteral("test.hhp")));
+    if (!hhp.open(QIODevice::WriteOnly) || hhp.write(project) != project.size())
+        return {};
+    hhp.close();
+    QProcess chmcmd;
+    chmcmd.setWorkingDirectory(dir.path());
+    chmcmd.start(QStringLiteral(BRUNOVELT_CHMCMD), {QStringLiteral("test.hhp")});
+    if (!chmcmd.waitForFinished(60000) || !QFile::exists(dir.filePath(QStringLiteral("test.chm"))))
+        return {};
+    return dir.filePath(QStringLiteral("test.chm"));
+}
+
+// A small help file whose first page, or another page, nests 10,000 tables: Qt's layout would
+// take for ever and overrun the stack. The file is refused as a whole, before any page is laid
+// out, and a window already open keeps its file.
+TEST_F(HelpWindow, APageNestedTooDeeplyIsRefused)
+{
+    const QByteArray plain = "<html><body><p>plain</p></body></html>";
+    const QByteArray deep =
+        "<html><body>" + QByteArray("<table><tr><td>").repeated(10000) + "x</body></html>";
+    for (const bool first : {true, false}) {
+        QTemporaryDir dir;
+        const QString chm = CompileHelp(
+            dir,
+            first
+                ? std::vector<std::pair<QString, QByteArray>>{{QStringLiteral("index.html"), deep}}
+                : std::vector<std::pair<QString, QByteArray>>{{QStringLiteral("index.html"), plain},
+                                                              {QStringLiteral("deep.html"), deep}});
+        ASSERT_FALSE(chm.isEmpty());
+        ASSERT_TRUE(ReadHelpFile(chm).has_value()); // the reader hands it over
+        EXPECT_FALSE(ShowHelpFile(chm, EHelpPage::DefaultTopic, nullptr)) << first;
+        EXPECT_EQ(HelpWindowInstance(), nullptr);
+
+        ASSERT_TRUE(ShowHelpFile(kHelpFile, EHelpPage::DefaultTopic, nullptr));
+        EXPECT_FALSE(ShowHelpFile(chm, EHelpPage::DefaultTopic, nullptr));
+        EXPECT_EQ(Window()->FilePath(), kHelpFile);
+        EXPECT_EQ(ShownPath(), "/index.html");
+        CloseHelpWindow();
+    }
+}
+
+// A reader that takes its time (a help file on a stalled drive) leaves the event loop running,
+// under a wait cursor: timers fire, and a second request meanwhile is answered at once.
+TEST_F(HelpWindow, TheEventLoopRunsWhileTheReaderWorks)
+{
+    ASSERT_TRUE(m_dir.isValid());
+    const QString reader = m_dir.filePath(QStringLiteral("slow-reader"));
+    QFile script(reader);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nsleep 1\nexit 1\n");
+    script.close();
+    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    SetHelpReaderProgram(reader);
+
+    int ticks = 0;
+    bool waitCursor = false;
+    std::optional<bool> second;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        ++ticks;
+        waitCursor = QApplication::overrideCursor() != nullptr &&
+                     QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        if (!second)
+            second = ShowHelpFile(kHelpFile, EHelpPage::Index, nullptr);
+    });
+    timer.start(50);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(ShowHelpFile(kHelpFile, EHelpPage::DefaultTopic, nullptr));
+    EXPECT_GE(clock.elapsed(), 900);
+    EXPECT_GE(ticks, 5);
+    EXPECT_TRUE(waitCursor);
+    EXPECT_EQ(second, true);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(HelpWindowInstance(), nullptr);
 }
 
 // A contents file nested 200,000 deep: the tree stops nesting at its depth limit, and the

@@ -11,9 +11,13 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <optional>
+#include <random>
 #include <string>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -268,7 +272,8 @@ TEST_F(FileIo, WritesAFileInPlaceWhereNoNewFileMayBeMade)
         {
             // A write that fails half-way puts the old bytes back.
             const CFileSizeLimit limit(1024);
-            check(ReplaceFile(path, std::string(4096, 'x')) == EFileError::DiskFull, "disk full");
+            check(ReplaceFile(path, std::string(4096, 'x')) == EFileError::FileSizeLimit,
+                  "size limit");
         }
         check(Content(path) == "via the link", "the old bytes back");
         check(QDir(backups).entryList(QDir::Files).isEmpty(), "no backup left");
@@ -289,6 +294,69 @@ TEST_F(FileIo, WritesAFileInPlaceWhereNoNewFileMayBeMade)
     EXPECT_EQ(after.st_uid, before.st_uid);
     EXPECT_EQ(Entries(folder),
               (QStringList{QStringLiteral("link.txt"), QStringLiteral("計算Log.txt")}));
+    ::chmod(QFile::encodeName(folder).constData(), 0700);
+    qunsetenv("XDG_STATE_HOME");
+}
+
+// A save in place killed at random moments: whenever the file is left with neither content, the
+// next open finds the interrupted save and restores the old content whole; a kill before the
+// first byte or after the last leaves nothing to offer and no backup.
+TEST_F(FileIo, AKillInsideASaveInPlaceLeavesTheOldContentToRestore)
+{
+    const QString folder = Path(QStringLiteral("installed"));
+    const QString state = Path(QStringLiteral("state"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(QDir().mkpath(state));
+    const QString path = folder + QStringLiteral("/計算Log.txt");
+    // The second is shorter: a kill between its write and the truncation leaves the first's tail.
+    const std::string contents[2] = {std::string(8 << 20, 'a') + "end",
+                                     std::string(2 << 20, 'b') + "end"};
+    ASSERT_TRUE(Put(path, contents[0]));
+    ASSERT_EQ(::chown(QFile::encodeName(path).constData(), UnprivilegedUser(), UnprivilegedUser()),
+              0);
+    ASSERT_EQ(::chown(QFile::encodeName(state).constData(), UnprivilegedUser(), UnprivilegedUser()),
+              0);
+    ASSERT_EQ(::chmod(QFile::encodeName(m_dir.path()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state));
+    const QString backups = state + QStringLiteral("/Halsk/Brunovelt");
+    const auto whole = [&](const std::optional<std::string>& content) {
+        return content == contents[0] || content == contents[1];
+    };
+
+    const unsigned seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> delay(0, 1500);
+    int offered = 0;
+    for (int round = 0; round < 24; ++round) {
+        const pid_t child = SpawnUnprivileged([&] {
+            for (unsigned n = Content(path) == contents[0] ? 1 : 0;; ++n)
+                if (ReplaceFile(path, contents[n % 2]) != EFileError::None)
+                    return 2;
+        });
+        ASSERT_GT(child, 0);
+        // Killed a moment after a backup is there, when the file itself is being written.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (QDir(backups).entryList({QStringLiteral("*.backup")}).isEmpty() &&
+               std::chrono::steady_clock::now() < deadline) {
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the saves stopped by themselves: " << status;
+
+        if (HasInterruptedSave(path)) {
+            ++offered;
+            EXPECT_FALSE(whole(Content(path))) << "round " << round;
+            EXPECT_EQ(RestoreInterruptedSave(path), EFileError::None);
+        }
+        EXPECT_TRUE(whole(Content(path))) << "round " << round;
+        EXPECT_FALSE(HasInterruptedSave(path));
+        EXPECT_TRUE(QDir(backups).entryList({QStringLiteral("*.backup")}).isEmpty());
+    }
+    EXPECT_GT(offered, 0); // some kills did land inside a write (about one in three)
     ::chmod(QFile::encodeName(folder).constData(), 0700);
     qunsetenv("XDG_STATE_HOME");
 }

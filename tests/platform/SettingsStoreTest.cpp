@@ -6,6 +6,7 @@
 #include "FileIo.h"
 #include "MemorySettingsStore.h"
 #include "SettingsWriteFailure.h"
+#include "TestDesktop.h"
 #include "Unprivileged.h"
 
 #include <gtest/gtest.h>
@@ -24,6 +25,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <sys/mount.h>
@@ -562,11 +564,15 @@ TEST_F(SettingsFile, ReadsRandomTextAsQSettingsDoes)
         if (round % 5 != 0)
             continue;
         CSettingsStore writer(path);
+        QString keptAs;
+        writer.SetDamagedFileHandler([&keptAs](const QString& kept) { keptAs = kept; });
         if (!QSettingsReadsBackItsWrite(path, QStringLiteral("S/k"), QStringLiteral("v"))) {
-            // Text that QSettings does not read back as it parsed it cannot be told from a file
-            // cut short: the write is refused.
-            EXPECT_FALSE(writer.WriteString("S", "k", "v")) << text.toStdString();
-            EXPECT_EQ(FileBytes(path), text);
+            // Text that QSettings does not read back as it parsed it would fail every write: it
+            // is kept in a file of its own, and the file holds the value written alone.
+            EXPECT_TRUE(writer.WriteString("S", "k", "v")) << text.toStdString();
+            EXPECT_EQ(FileBytes(keptAs), text);
+            EXPECT_EQ(ReadWithQSettings(path),
+                      (std::map<QString, QString>{{QStringLiteral("S/k"), QStringLiteral("v")}}));
             continue;
         }
         ASSERT_TRUE(writer.WriteString("S", "k", "v")) << text.toStdString();
@@ -575,6 +581,50 @@ TEST_F(SettingsFile, ReadsRandomTextAsQSettingsDoes)
             << text.toStdString();
     }
     EXPECT_GT(compared, 150);
+}
+
+// A file of random bytes fails QSettings' read-back: the first write keeps its bytes beside it,
+// tells the user once, and writes the settings afresh; the writes after it just work.
+TEST_F(SettingsFile, ADamagedFileIsSetAsideOnce)
+{
+    const QString path = CSettingsStore::DefaultFileName();
+    QByteArray damaged;
+    for (unsigned seed = 1; damaged.isEmpty() && seed < 50; ++seed) {
+        std::mt19937 random(seed);
+        QByteArray bytes;
+        for (int n = 0; n < 2000; ++n)
+            bytes += static_cast<char>(random());
+        ASSERT_TRUE(WriteFileBytes(path, bytes));
+        if (!QSettingsReadsBackItsWrite(path, QStringLiteral("View/Comma"), QStringLiteral("1")))
+            damaged = bytes;
+    }
+    ASSERT_FALSE(damaged.isEmpty()) << "no random bytes that QSettings misreads";
+    const QStringList before = FolderEntries(QFileInfo(path).absolutePath());
+
+    CTestDesktop desktop;
+    const std::unique_ptr<CSettingsStore> store = MakeUserSettingsStore(desktop);
+    ASSERT_TRUE(store->WriteInt("View", "Comma", 1));
+    ASSERT_TRUE(store->WriteInt("Font", "Size", 20));
+    EXPECT_EQ(store->GetInt("View", "Comma", 0), 1);
+    EXPECT_EQ(store->GetInt("Font", "Size", 0), 20);
+    EXPECT_EQ(ReadWithQSettings(path),
+              (std::map<QString, QString>{{QStringLiteral("View/Comma"), QStringLiteral("1")},
+                                          {QStringLiteral("Font/Size"), QStringLiteral("20")}}));
+
+    const QStringList after = FolderEntries(QFileInfo(path).absolutePath());
+    ASSERT_EQ(after.size(), before.size() + 1) << after.join(u' ').toStdString();
+    QString kept;
+    for (const QString& name : after)
+        if (!before.contains(name))
+            kept = QFileInfo(path).absolutePath() + u'/' + name;
+    EXPECT_TRUE(QFileInfo(kept).fileName().startsWith(QStringLiteral("Brunovelt.conf.damaged-")));
+    EXPECT_EQ(FileBytes(kept), damaged);
+    ASSERT_EQ(desktop.Count(), 1u);
+    EXPECT_EQ(
+        desktop.Last().text,
+        QStringLiteral("設定ﾌｧｲﾙ %1 が壊れていたため、%2 として残し、設定を初期状態に戻しました。")
+            .arg(path, kept));
+    QFile::remove(kept);
 }
 
 TEST_F(SettingsFile, KeepsThePermissionsOfTheFile)

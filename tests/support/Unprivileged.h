@@ -15,6 +15,20 @@ inline uid_t UnprivilegedUser()
     return ::geteuid() == 0 ? 65534 : ::geteuid();
 }
 
+// Starts `work` in a child process as RunUnprivileged does, without waiting: the child's id, or
+// -1. The child ends with status 1 when it could not give up root, else with `work`'s status.
+inline pid_t SpawnUnprivileged(const std::function<int()>& work)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(1);
+        ::_exit(work() & 0x7F);
+    }
+    return child;
+}
+
 // Runs `check` in a child process as user and group 65534 (nobody) when the test runs as root,
 // as the test's own user otherwise, and gives its result; -1 when the child could not be run or
 // could not give up root.
