@@ -51,10 +51,7 @@ CVornyApp::CVornyApp(IDesktop& desktop, std::unique_ptr<ISettingsStore> store,
 {
     m_recoveryTimer.setSingleShot(true);
     m_recoveryTimer.setInterval(kRecoveryDelayMs);
-    QObject::connect(&m_recoveryTimer, &QTimer::timeout, [this] {
-        if (m_doc)
-            m_doc->KeepRecoveryCopy();
-    });
+    QObject::connect(&m_recoveryTimer, &QTimer::timeout, [this] { KeepRecord(false); });
 }
 
 CVornyApp::~CVornyApp()
@@ -105,14 +102,19 @@ bool CVornyApp::InitInstance(const QStringList& arguments)
         m_recovery.Folder(), [this](const QByteArray& token) { ActivateWith(token); });
     const std::optional<QString> file = FileToOpen(arguments);
     QString path;
-    if (!DocumentToOpen(file, path))
+    // A log that cannot be made or read gives its message and then an untitled sheet, so that
+    // the options that name it can be reached; a file named on the command line ends the start.
+    if (!DocumentToOpen(file, path) && m_bQuitRequested)
         return false;
     if (!ClaimDocument(path))
         return false;
     m_instance->Serve(path);
-    const bool opened = path.isEmpty()
-                            ? m_doc->FileNew()
-                            : m_doc->OpenDocumentFile(path) == CVornyDoc::EOpenResult::Opened;
+    bool opened = path.isEmpty() ? m_doc->FileNew()
+                                 : m_doc->OpenDocumentFile(path) == CVornyDoc::EOpenResult::Opened;
+    if (!opened && !file && !path.isEmpty() && !m_bQuitRequested) {
+        m_instance->Serve({});
+        opened = m_doc->FileNew();
+    }
     // A quit signal at a question of the start ends it there: nothing was changed yet, and a
     // recovery copy on offer stays for the next start.
     if (!opened || m_bQuitRequested)
@@ -150,6 +152,7 @@ bool CVornyApp::DocumentToOpen(const std::optional<QString>& file, QString& path
     // start would end at its message, and the options that name it could not be reached.
     if (const EFileError made = EnsureLogFile(logPath); made != EFileError::None) {
         ShowMessageBox(m_desktop, nullptr, FailureMessage(EDocumentOperation::Open, made, logPath));
+        path.clear();
         return false;
     }
     path = QDir::cleanPath(QFileInfo(logPath).absoluteFilePath());
@@ -339,7 +342,28 @@ void CVornyApp::SetModifiedFlag(bool modified)
 
 void CVornyApp::KeepRecoveryCopy()
 {
+    KeepRecord(true);
+}
+
+void CVornyApp::KeepRecord(bool answered)
+{
     m_recoveryTimer.stop();
-    if (m_doc)
-        m_doc->KeepRecoveryCopy();
+    if (!m_doc || m_doc->KeepRecoveryCopy())
+        return;
+    // Without a copy a crash would lose everything since the last save: the log is saved at
+    // each answer instead, and the user is told once.
+    if (answered && m_doc->IsLogDocument())
+        m_doc->SaveLogNow();
+    if (m_bCopyFailureShown)
+        return;
+    m_bCopyFailureShown = true;
+    ShowMessageBox(
+        m_desktop, m_frame.get(),
+        QStringLiteral("復元用のコピーを %1 に保存できません。"
+                       "プログラムが異常終了すると、保存していない計算は失われます。%2")
+            .arg(QDir::toNativeSeparators(m_recovery.Folder().isEmpty() ? StateFolderLocation()
+                                                                        : m_recovery.Folder()),
+                 m_doc->IsLogDocument()
+                     ? QStringLiteral("\nログファイルは、計算のたびに保存します。")
+                     : QString()));
 }

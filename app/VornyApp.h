@@ -76,7 +76,7 @@ public:
 
 private:
     // The log or the file named, as a full path; empty for an untitled sheet. False, with the
-    // message shown, when no log file could be made.
+    // message shown and an empty path, when no log file could be made.
     bool DocumentToOpen(const std::optional<QString>& file, QString& path);
     bool CloseCheck();
     // A signal ends the program: the questions open are cancelled, then the close runs without
@@ -84,6 +84,9 @@ private:
     void OnQuitSignal();
     void CloseWhenUnwound();
     void CloseUnattended();
+    // Keeps the recovery copy of the sheet after an edit, or after an answer (`answered`); where
+    // no copy can be kept, the log is saved at each answer instead and the user told once.
+    void KeepRecord(bool answered);
     void OnCommitData(QSessionManager& manager);
     void RefreshRecentFiles();
     // Brings the window (or the question it shows) to the front, with a Wayland activation
@@ -103,5 +106,6 @@ private:
     std::unique_ptr<CSingleInstance> m_instance;
     bool m_bHandedOver = false;
     bool m_bQuitRequested = false;
+    bool m_bCopyFailureShown = false;
     bool m_bClosedUnattended = false; // the close check ran already: the window just closes
 };

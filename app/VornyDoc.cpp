@@ -5,12 +5,16 @@
 #include "ISettingsStore.h"
 #include "ISheetControl.h"
 #include "LogPath.h"
+#include "Cp932QString.h"
 #include "Desktop.h"
 #include "RecentFileList.h"
 #include "RecoveryCopies.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
+#include <QStringList>
 
 #include <cstdio>
 #include <string>
@@ -47,6 +51,38 @@ std::string WithOneFinalLineEnd(std::string_view text)
     std::string trimmed(text.substr(0, end == std::string_view::npos ? 0 : end + 1));
     trimmed += "\r\n";
     return trimmed;
+}
+
+// "1,234 バイト、2026/12/09 17:30" for a copy or a file.
+QString SizeAndTime(std::size_t bytes, const QDateTime& time)
+{
+    return QStringLiteral("%1 バイト、%2")
+        .arg(QLocale(QLocale::Japanese).toString(static_cast<qulonglong>(bytes)),
+             time.toString(QStringLiteral("yyyy/MM/dd HH:mm")));
+}
+
+// The last lines of a copy with text, each cut to a readable length, for the question.
+QString LastLinesOf(std::string_view text)
+{
+    constexpr int kLines = 3;
+    constexpr qsizetype kLongest = 60;
+    text = WithoutFinalLineEnds(text);
+    QStringList lines;
+    while (!text.empty() && lines.size() < kLines) {
+        const std::size_t start = text.find_last_of("\r\n");
+        const std::string_view line =
+            start == std::string_view::npos ? text : text.substr(start + 1);
+        QString shown = QStringFromCp932(line);
+        if (shown.size() > kLongest)
+            shown = shown.left(kLongest) + QStringLiteral("…");
+        if (!line.empty())
+            lines.prepend(QStringLiteral("  ") + shown);
+        text = start == std::string_view::npos ? std::string_view() : text.substr(0, start);
+        text = WithoutFinalLineEnds(text);
+    }
+    if (lines.isEmpty())
+        return {};
+    return QStringLiteral("\n最後の行:\n") + lines.join(u'\n');
 }
 
 } // namespace
@@ -289,24 +325,38 @@ bool CVornyDoc::KeepRecoveryCopy()
 {
     if (!m_recovery || !m_bHasDocument || !m_bModified)
         return m_bHasDocument && !m_bModified;
-    return m_recovery->Write(m_strPathName, m_host.Sheet().GetText()) == EFileError::None;
+    const bool written =
+        m_recovery->Write(m_strPathName, m_host.Sheet().GetText()) == EFileError::None;
+    // The program ends after an unattended close: the copy is in place first.
+    if (written && m_bUnattended)
+        m_recovery->Flush();
+    return written;
 }
 
 bool CVornyDoc::OfferRecoveryCopy(const QString& path, std::string_view fileText)
 {
     if (!m_recovery)
         return false;
-    const std::optional<std::string> copy = m_recovery->Take(path);
+    const std::optional<RecoveryCopy> copy = m_recovery->Take(path);
     // Blank lines at the end are no record: the log's start opens six of them.
-    if (!copy || WithoutFinalLineEnds(*copy) == WithoutFinalLineEnds(fileText))
+    if (!copy || WithoutFinalLineEnds(copy->bytes) == WithoutFinalLineEnds(fileText))
         return false;
     const QString name = path.isEmpty() ? Untitled() : path;
-    if (Tell(QStringLiteral("%1 には、前回正しく閉じられなかったときの保存されていない計算が"
-                            "残っています。復元しますか?")
-                 .arg(name),
-             EMessageButtons::YesNo) != EMessageResult::Yes)
+    const QString fileState = path.isEmpty()
+                                  ? QStringLiteral("なし")
+                                  : SizeAndTime(fileText.size(), QFileInfo(path).lastModified());
+    const QString question =
+        QStringLiteral("%1 には、前回正しく閉じられなかったときの保存されていない計算が"
+                       "残っています。復元しますか?\n\n残っている計算: %2\nファイル: %3%4")
+            .arg(name, SizeAndTime(copy->bytes.size(), copy->saved), fileState,
+                 LastLinesOf(copy->bytes));
+    // A copy that holds nothing, or much less than the file, is restored only on purpose: it
+    // may be what a power cut left of a copy being written.
+    const bool cautious =
+        WithoutFinalLineEnds(copy->bytes).empty() || copy->bytes.size() < fileText.size() / 2;
+    if (Tell(question, EMessageButtons::YesNo, cautious) != EMessageResult::Yes)
         return false;
-    m_host.Sheet().SetText(*copy);
+    m_host.Sheet().SetText(copy->bytes);
     m_bModified = true; // the usual close rules save it
     return true;
 }
@@ -317,13 +367,23 @@ void CVornyDoc::DiscardRecoveryCopy(const QString& path) const
         m_recovery->Remove(path);
 }
 
-EMessageResult CVornyDoc::Tell(const QString& text, EMessageButtons buttons)
+EMessageResult CVornyDoc::Tell(const QString& text, EMessageButtons buttons, bool cautious)
 {
     if (!m_bUnattended)
-        return ShowMessageBox(m_host.Desktop(), m_host.DialogParent(), text,
-                              EMessageIcon::Exclamation, buttons);
+        return m_host.Desktop().ShowMessage({m_host.DialogParent(), MessageBoxCaption(), text,
+                                             EMessageIcon::Exclamation, buttons, cautious});
     std::fprintf(stderr, "brunovelt: %s\n", text.toLocal8Bit().constData());
     return buttons == EMessageButtons::Ok ? EMessageResult::Ok : EMessageResult::No;
+}
+
+bool CVornyDoc::SaveLogNow()
+{
+    if (!m_bHasDocument || !m_bIsLog || m_strPathName.isEmpty() || !m_bModified)
+        return !m_bModified;
+    m_bUnattended = true;
+    const bool saved = SaveText(m_strPathName, WithOneFinalLineEnd(m_host.Sheet().GetText()));
+    m_bUnattended = false;
+    return saved;
 }
 
 bool CVornyDoc::DoFileSave()

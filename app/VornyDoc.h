@@ -115,6 +115,10 @@ public:
     // needed and could not be written.
     bool KeepRecoveryCopy();
 
+    // Saves the log, trimmed to one final line end, without a question or a dialog: for when no
+    // recovery copy can be kept. False when it could not be saved (nothing is shown).
+    bool SaveLogNow();
+
     // Save: under the path name, or through Save As for a new or read-only file.
     bool DoFileSave();
     // Save As: the dialog, then the save; the document takes the new path on success.
@@ -153,7 +157,9 @@ private:
     bool IsLogPath(const QString& path) const;
     // A message box, or in an unattended close the text on standard error and the answer that
     // changes nothing on disk.
-    EMessageResult Tell(const QString& text, EMessageButtons buttons = EMessageButtons::Ok);
+    // `cautious`: the default button is the one that changes nothing.
+    EMessageResult Tell(const QString& text, EMessageButtons buttons = EMessageButtons::Ok,
+                        bool cautious = false);
 
     IDocumentHost& m_host;
     ISettingsStore& m_store;

@@ -86,9 +86,12 @@ QString MessageBoxCaption()
     return QStringLiteral("Brunovelt");
 }
 
-EMessageResult DefaultAnswer(EMessageButtons buttons)
+EMessageResult DefaultAnswer(const MessageBoxRequest& request)
 {
-    return buttons == EMessageButtons::YesNo || buttons == EMessageButtons::YesNoCancel
+    if (request.cautious)
+        return ClosedAnswer(request.buttons);
+    return request.buttons == EMessageButtons::YesNo ||
+                   request.buttons == EMessageButtons::YesNoCancel
                ? EMessageResult::Yes
                : EMessageResult::Ok;
 }
@@ -106,6 +109,10 @@ EMessageResult RunMessageBox(const MessageBoxRequest& request)
             button->setText(QString::fromUtf16(b.caption));
     }
     box.setDefaultButton(boxButtons.front().button);
+    for (const BoxButton& b : boxButtons) {
+        if (request.cautious && b.result == ClosedAnswer(buttons))
+            box.setDefaultButton(b.button);
+    }
     box.exec();
     const QMessageBox::StandardButton clicked = box.standardButton(box.clickedButton());
     for (const BoxButton& b : boxButtons) {

@@ -3,13 +3,18 @@
 #include <QDir>
 #include <QFile>
 
-QString StateFolder()
+QString StateFolderLocation()
 {
     // Qt 6.4 names no state location: the XDG rule is that a relative or empty value is ignored.
     QString base = qEnvironmentVariable("XDG_STATE_HOME");
     if (base.isEmpty() || QDir::isRelativePath(base))
         base = QDir::homePath() + QStringLiteral("/.local/state");
-    const QString folder = base + QStringLiteral("/Halsk/Brunovelt");
+    return base + QStringLiteral("/Halsk/Brunovelt");
+}
+
+QString StateFolder()
+{
+    const QString folder = StateFolderLocation();
     if (QDir(folder).exists())
         return folder;
     if (!QDir().mkpath(folder))

@@ -7,3 +7,6 @@
 // default ~/.local/state/Halsk/Brunovelt). Made, readable by the user alone, when missing; empty
 // when it cannot be made.
 QString StateFolder();
+
+// Where that folder is, whether or not it exists or can be made.
+QString StateFolderLocation();

@@ -17,6 +17,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QThread>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDir>
@@ -142,8 +143,13 @@ TEST_F(AppTest, AnAnswerIsInTheRecoveryCopyAtOnceAndTheNextStartRestoresIt)
     ASSERT_TRUE(Start());
     Type(QStringLiteral("6*7"));
     PressEnter();
-    const QStringList copies =
-        QDir(home.path() + "/state/Halsk/Brunovelt").entryList({QStringLiteral("*.recovery")});
+    // On the disk and in place within moments, without waiting for the disk at Enter.
+    QStringList copies;
+    for (int wait = 0; wait < 200 && copies.isEmpty(); ++wait) {
+        QThread::msleep(10);
+        copies =
+            QDir(home.path() + "/state/Halsk/Brunovelt").entryList({QStringLiteral("*.recovery")});
+    }
     ASSERT_EQ(copies.size(), 1);
     const QString copy = home.path() + "/state/Halsk/Brunovelt/" + copies[0];
     EXPECT_EQ(ReadFile(copy), "\r\n6*7\r\n42\r\n");
@@ -213,6 +219,46 @@ TEST_F(AppTest, AMissingFileOnTheCommandLineEndsStartUp)
     EXPECT_TRUE(boxes.Last().text.contains(QString::fromUtf8("が見つかりませんでした。")))
         << boxes.Last().text.toStdString();
     EXPECT_FALSE(app->MainFrame().isVisible());
+}
+
+// A configured log that exists but cannot be opened (too large for a sheet, or a folder) gives
+// its message and then the window with an untitled sheet, from which 設定 can be reached.
+TEST_F(AppTest, ALogThatCannotBeOpenedGivesAnUntitledSheet)
+{
+    const QString folder = home.path() + "/folder";
+    const QString large = home.path() + "/large.txt";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    WriteFile(large, std::string(2 * 1024 * 1024, '1'));
+    for (const QString& logFile : {folder, large}) {
+        SCOPED_TRACE(logFile.toStdString());
+        WriteFile(home.path() + "/config/Halsk/Brunovelt.conf",
+                  "[System]\nLog=1\nLogFile=" + logFile.toStdString() + "\n");
+        boxes.Clear();
+        ASSERT_TRUE(Start());
+        EXPECT_EQ(boxes.Count(), 1u);
+        EXPECT_EQ(app->MainFrame().windowTitle(), QString::fromUtf8("無題 - Brunovelt"));
+        EXPECT_TRUE(app->MainFrame().isVisible());
+        EXPECT_TRUE(Exit());
+    }
+}
+
+// Where no recovery copy can be kept (a file stands where the state folder should be), the user
+// is told once and the log is saved at each answer instead.
+TEST_F(AppTest, WithoutACopyTheLogIsSavedAtEachAnswer)
+{
+    WriteFile(home.path() + "/state/Halsk", "not a folder");
+    WriteFile(LogPath(), "\r\n");
+    ASSERT_TRUE(Start());
+    boxes.Clear();
+    Type(QStringLiteral("6*7"));
+    PressEnter();
+    EXPECT_EQ(ReadFile(LogPath()), "\r\n6*7\r\n42\r\n");
+    Type(QStringLiteral("2+2"));
+    PressEnter();
+    EXPECT_EQ(ReadFile(LogPath()), "\r\n6*7\r\n42\r\n2+2\r\n4\r\n");
+    ASSERT_EQ(boxes.Count(), 1u); // once
+    EXPECT_TRUE(boxes.Last().text.contains(QString::fromUtf8("復元用のコピー")));
+    EXPECT_TRUE(Exit());
 }
 
 TEST_F(AppTest, WithoutAutoSaveAnUntitledSheetOpens)

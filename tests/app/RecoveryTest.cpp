@@ -52,6 +52,7 @@ protected:
 
     std::optional<std::string> Copy(const QString& document) const
     {
+        m_copies.Flush();
         return FileContent(m_copies.CopyPath(document));
     }
 
@@ -187,6 +188,80 @@ TEST_F(Recovery, AFileChangedOnDiskOrCutAtANulIsOverwrittenOnlyWhenTheUserSaysSo
             EXPECT_EQ(saved, answer == EMessageResult::Yes);
             EXPECT_EQ(FileContent(m_sheet), saved ? "mine!" : onDisk);
         }
+    }
+}
+
+// The question shows what a copy holds against the file, and a copy that is empty or much
+// shorter than the file (what a power cut may leave of a copy being written) is never the
+// default answer.
+TEST_F(Recovery, TheQuestionShowsTheCopyAndAShortCopyIsNotTheDefault)
+{
+    const std::string record = "1+1\r\n2\r\n3*3\r\n9\r\n4*4\r\n16\r\n";
+    const struct
+    {
+        std::string copy;
+        bool cautious;
+    } cases[] = {
+        {record + "5*5\r\n25\r\n", false},
+        {"", true},
+        {"\r\n\r\n", true}, // blank lines alone
+        {"1+1\r\n2\r\n", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.copy);
+        ASSERT_TRUE(PutFile(m_log, record));
+        ASSERT_TRUE(PutFile(m_copies.CopyPath(m_log), c.copy));
+        m_boxes.Clear();
+        m_doc = NewDocument();
+        ASSERT_EQ(m_doc->OpenDocumentFile(m_log), EOpen::Opened);
+        ASSERT_EQ(m_boxes.Count(), 1u);
+        const MessageBoxRequest& question = m_boxes.Last();
+        EXPECT_EQ(question.cautious, c.cautious);
+        EXPECT_TRUE(question.text.contains(QStringLiteral("%1 バイト").arg(c.copy.size())));
+        EXPECT_TRUE(question.text.contains(QStringLiteral("%1 バイト").arg(record.size())));
+        // The box's default answer: restore unless the copy is suspect.
+        EXPECT_EQ(m_host.m_sheet.GetText(), c.cautious ? record : c.copy);
+        m_doc->SaveModified(CVornyDoc::ECloseMode::Unattended);
+        QFile::remove(m_copies.CopyPath(m_log));
+    }
+    // The last lines of the copy are shown.
+    ASSERT_TRUE(PutFile(m_copies.CopyPath(m_log), record + "7*7\r\n49\r\n"));
+    m_doc = NewDocument();
+    ASSERT_EQ(m_doc->OpenDocumentFile(m_log), EOpen::Opened);
+    EXPECT_TRUE(m_boxes.Last().text.endsWith(QStringLiteral("  16\n  7*7\n  49")))
+        << m_boxes.Last().text.toStdString();
+}
+
+// A program ended between writing a copy and renaming it into place leaves the new file: the
+// newest complete sheet, which the next open takes as the copy. Older or shorter ones go.
+TEST_F(Recovery, ANewFileLeftBeforeItsRenameIsTakenAsTheCopy)
+{
+    ASSERT_TRUE(PutFile(m_log, "1\r\n"));
+    const QString copy = m_copies.CopyPath(m_log);
+    const struct
+    {
+        std::string leftOver;
+        int ageSeconds; // against the copy's
+        std::string taken;
+    } cases[] = {
+        {"1\r\n2+2\r\n4\r\n5\r\n", 10, "1\r\n2+2\r\n4\r\n5\r\n"},
+        {"1\r\n2+2\r\n", 10, "1\r\n2+2\r\n4\r\n"},            // shorter: cut off by the end
+        {"1\r\n2+2\r\n4\r\n5\r\n", -10, "1\r\n2+2\r\n4\r\n"}, // older
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.leftOver);
+        ASSERT_TRUE(PutFile(copy, "1\r\n2+2\r\n4\r\n"));
+        const QString leftOver = copy + QStringLiteral(".1a2b3c4d.tmp");
+        ASSERT_TRUE(PutFile(leftOver, c.leftOver));
+        QFile file(leftOver);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.setFileTime(QFileInfo(copy).lastModified().addSecs(c.ageSeconds),
+                         QFileDevice::FileModificationTime);
+        file.close();
+        const std::optional<RecoveryCopy> taken = m_copies.Take(m_log);
+        ASSERT_TRUE(taken);
+        EXPECT_EQ(taken->bytes, c.taken);
+        EXPECT_FALSE(QFile::exists(leftOver));
     }
 }
 

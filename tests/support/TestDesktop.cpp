@@ -4,7 +4,7 @@ EMessageResult CTestDesktop::ShowMessage(const MessageBoxRequest& request)
 {
     m_requests.push_back(request);
     if (m_answers.empty())
-        return DefaultAnswer(request.buttons);
+        return DefaultAnswer(request);
     const EMessageResult answer = m_answers.front();
     m_answers.pop_front();
     return answer;
