@@ -39,15 +39,15 @@ build-program: deps-run
 	cmake --build build-run -j $(JOBS) --target $(PROGRAM_TARGETS)
 
 build: deps-test
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRUNOVELT_TESTS=ON -DBRUNOVELT_BENCH=ON $(CMAKE_FLAGS)
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRUNOVELT_TESTS=ON -DBRUNOVELT_BENCH=ON -DBRUNOVELT_WERROR=ON $(CMAKE_FLAGS)
 	cmake --build build -j $(JOBS)
 
 build-asan: deps-test
-	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DBRUNOVELT_SANITIZE=ON -DBRUNOVELT_TESTS=ON -DBRUNOVELT_BENCH=OFF $(CMAKE_FLAGS)
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DBRUNOVELT_SANITIZE=ON -DBRUNOVELT_TESTS=ON -DBRUNOVELT_BENCH=OFF -DBRUNOVELT_WERROR=ON $(CMAKE_FLAGS)
 	cmake --build build-asan -j $(JOBS)
 
 build-fuzz: deps-test
-	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRUNOVELT_FUZZ=ON $(CMAKE_FLAGS)
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRUNOVELT_FUZZ=ON -DBRUNOVELT_WERROR=ON $(CMAKE_FLAGS)
 	cmake --build build-fuzz -j $(JOBS) --target fuzz_targets
 
 run: build-program
