@@ -162,6 +162,11 @@ all_start=$(date +%s)
 cleanup_outside() {
   status=$?
   end_root_processes "$root"
+  echo "== times"
+  while IFS=$'\t' read -r step seconds; do
+    printf '  %-44s %s\n' "$step" "$(minutes "$seconds")"
+  done <"$times"
+  printf '  %-44s %s\n' "whole check" "$(minutes $(($(date +%s) - all_start)))"
   # Nothing may be mounted under the root before it is removed: the mounts were made in the
   # namespace, which is gone, but this is the one place where a mistake would delete the host's.
   if grep -q " $work/" /proc/self/mountinfo; then
@@ -171,11 +176,6 @@ cleanup_outside() {
   else
     rm -rf "$work"
   fi
-  echo "== times"
-  while IFS=$'\t' read -r step seconds; do
-    printf '  %-44s %s\n' "$step" "$(minutes "$seconds")"
-  done <"$times"
-  printf '  %-44s %s\n' "whole check" "$(minutes $(($(date +%s) - all_start)))"
   [ "$status" -eq 0 ] && echo "fresh-check: passed" || echo "fresh-check: FAILED" >&2
   exit "$status"
 }

@@ -32,6 +32,7 @@ test=(
   git clang-format                # the format check over the files git knows
   appstream desktop-file-utils    # appstreamcli and desktop-file-validate check the desktop files
   libchm-bin                      # extract_chmLib, a second reader the help file test checks with
+  fonts-dejavu-core fonts-dejavu-extra  # DejaVu Sans Mono in the four faces the font dialog test picks
 )
 bench=(
   libbenchmark-dev                # bench/
