@@ -56,8 +56,9 @@ minutes() { printf '%d min %02d s' $(($1 / 60)) $(($1 % 60)); }
 # Inside the mount namespace: mounts, then the two commands.
 if [ "${1-}" = --inside ]; then
   root=$2 logs=$3 times=$4
-  xvfb=''
+  xvfb='' tester=''
   cleanup() {
+    [ -z "$tester" ] || kill "$tester" 2>/dev/null || true
     end_root_processes "$root"
     [ -z "$xvfb" ] || { kill "$xvfb" 2>/dev/null || true; wait "$xvfb" 2>/dev/null || true; }
     # The namespace takes its mounts with it; unmounting here as well keeps the order clean.
@@ -128,9 +129,13 @@ if [ "${1-}" = --inside ]; then
   echo "== make test (log $logs/make-test.log)"
   start=$(date +%s)
   status=0
+  # In the background, so that a signal to this script is handled at once, not after make test.
   timeout --kill-after=30 "$((${FRESH_TEST_MINUTES:-70} * 60))" \
     chroot "$root" /usr/bin/env -i HOME=/root PATH="$chroot_path" TERM=dumb LANG=C.UTF-8 \
-    sh -c 'cd /root/brunovelt && exec make test' >"$logs/make-test.log" 2>&1 || status=$?
+    sh -c 'cd /root/brunovelt && exec make test' >"$logs/make-test.log" 2>&1 &
+  tester=$!
+  wait "$tester" || status=$?
+  tester=''
   elapsed=$(($(date +%s) - start))
   echo "make test	$elapsed" >>"$times"
   if [ "$status" -ne 0 ]; then
@@ -161,6 +166,10 @@ all_start=$(date +%s)
 
 cleanup_outside() {
   status=$?
+  if [ -n "${inside-}" ]; then
+    kill "$inside" 2>/dev/null || true
+    wait "$inside" 2>/dev/null || true
+  fi
   end_root_processes "$root"
   echo "== times"
   while IFS=$'\t' read -r step seconds; do
@@ -242,4 +251,8 @@ git clone --quiet --no-local "$src" "$root/root/brunovelt"
 git -C "$root/root/brunovelt" checkout --quiet --detach "$commit"
 echo "== clone of $commit"
 
-unshare --mount --propagation private "$script" --inside "$root" "$logs" "$times"
+# In the background, so that a signal to this script is handled at once and passed on.
+unshare --mount --propagation private "$script" --inside "$root" "$logs" "$times" &
+inside=$!
+wait "$inside"
+inside=''
