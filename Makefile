@@ -6,6 +6,8 @@
 # make bench    benchmarks
 # make package  a Debian package, build-package/brunovelt_VERSION_ARCH.deb, checked by lintian
 # make fuzz     long fuzz runs (FUZZ_SECONDS each, default 300)
+# make fresh-check  make run and make test as on a fresh machine: in a Debian 12 root of their
+#               own (debootstrap) that has only git, make and libgtest-dev; needs root
 # make fuzz-reader  the help reader with chmlib in-process for FUZZ_SECONDS; counts chmlib's findings
 # Each installs its own Debian packages first (tools/install-deps.sh PROFILE).
 
@@ -18,36 +20,38 @@ CMAKE_FLAGS  ?=
 PROGRAM_TARGETS := brunovelt brunovelt-help-reader help_chm
 BENCH_TARGETS   := engine_bench sheet_enter_bench template_bench settings_store_bench bench_gen_lines minimal_window
 
-.PHONY: all deps deps-run deps-test deps-bench deps-package build build-program build-asan \
+.PHONY: all deps deps-run deps-test deps-bench deps-package deps-fresh build build-program build-asan \
         build-fuzz run test unit-test asan-test fuzz-smoke fuzz fuzz-reader bench package format \
-        format-check clean
+        format-check fresh-check clean
 
 all: build
 
 deps:
 	@tools/install-deps.sh
 
-deps-run deps-test deps-bench deps-package: deps-%:
+deps-run deps-test deps-bench deps-package deps-fresh: deps-%:
 	@tools/install-deps.sh $*
 
+# make run and make bench build in folders of their own with the tests switched off, so that
+# neither depends on what else is installed or on how make test configured build/.
 build-program: deps-run
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
-	cmake --build build -j $(JOBS) --target $(PROGRAM_TARGETS)
+	cmake -S . -B build-run -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRUNOVELT_TESTS=OFF -DBRUNOVELT_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build build-run -j $(JOBS) --target $(PROGRAM_TARGETS)
 
 build: deps-test
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRUNOVELT_TESTS=ON -DBRUNOVELT_BENCH=ON $(CMAKE_FLAGS)
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRUNOVELT_TESTS=ON -DBRUNOVELT_BENCH=ON -DBRUNOVELT_WERROR=ON $(CMAKE_FLAGS)
 	cmake --build build -j $(JOBS)
 
 build-asan: deps-test
-	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DBRUNOVELT_SANITIZE=ON -DBRUNOVELT_TESTS=ON -DBRUNOVELT_BENCH=OFF $(CMAKE_FLAGS)
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DBRUNOVELT_SANITIZE=ON -DBRUNOVELT_TESTS=ON -DBRUNOVELT_BENCH=OFF -DBRUNOVELT_WERROR=ON $(CMAKE_FLAGS)
 	cmake --build build-asan -j $(JOBS)
 
 build-fuzz: deps-test
-	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRUNOVELT_FUZZ=ON $(CMAKE_FLAGS)
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRUNOVELT_FUZZ=ON -DBRUNOVELT_WERROR=ON $(CMAKE_FLAGS)
 	cmake --build build-fuzz -j $(JOBS) --target fuzz_targets
 
 run: build-program
-	build/brunovelt
+	build-run/brunovelt
 
 unit-test: build
 	ctest --test-dir build --output-on-failure -j $(JOBS)
@@ -69,15 +73,15 @@ fuzz-reader: build-fuzz
 test: unit-test asan-test fuzz-smoke format-check
 
 bench: deps-bench
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRUNOVELT_BENCH=ON $(CMAKE_FLAGS)
-	cmake --build build -j $(JOBS) --target $(PROGRAM_TARGETS) $(BENCH_TARGETS)
-	build/bench/engine_bench
-	build/bench/sheet_enter_bench
-	build/bench/template_bench
-	build/bench/settings_store_bench
-	cd bench && ./settings_startup_bench.py ../build/brunovelt
-	bench/compare-calculators.sh build/brunovelt
-	bench/startup_bench.py build/brunovelt build/bench/minimal_window
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRUNOVELT_TESTS=OFF -DBRUNOVELT_BENCH=ON $(CMAKE_FLAGS)
+	cmake --build build-bench -j $(JOBS) --target $(PROGRAM_TARGETS) $(BENCH_TARGETS)
+	build-bench/bench/engine_bench
+	build-bench/bench/sheet_enter_bench
+	build-bench/bench/template_bench
+	build-bench/bench/settings_store_bench
+	cd bench && ./settings_startup_bench.py ../build-bench/brunovelt
+	bench/compare-calculators.sh build-bench/brunovelt
+	bench/startup_bench.py build-bench/brunovelt build-bench/bench/minimal_window
 
 # Built as Debian builds its packages: with dpkg-buildflags' hardening flags, tests and
 # benchmarks left out; cpack strips the executables and dpkg-shlibdeps finds the dependencies.
@@ -94,6 +98,9 @@ package: deps-package
 	tools/check-package-reproducible.sh build-package
 	lintian --fail-on error build-package/brunovelt_*.deb
 
+fresh-check: deps-fresh
+	tools/fresh-check.sh
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
@@ -101,4 +108,4 @@ format-check:
 	clang-format --dry-run -Werror $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf build build-asan build-fuzz build-package
+	rm -rf build build-run build-bench build-asan build-fuzz build-package

@@ -1,6 +1,7 @@
 #include "AboutDlg.h"
 
 #include "AppIcons.h"
+#include "BrunoveltVersion.h"
 #include "DialogPlacement.h"
 #include "DialogUnits.h"
 
@@ -22,7 +23,7 @@ QString ContactMailAddress()
 CAboutDlg::CAboutDlg(IDesktop& desktop, QWidget* owner)
     : QDialog(owner), m_linkHome(desktop, HomePageAddress(), this),
       m_linkMail(desktop, ContactMailAddress(), this), m_icon(new QLabel(this)),
-      m_version(new QLabel(QStringLiteral("Brunovelt Version 1.10"), this)),
+      m_version(new QLabel(QString::fromLatin1(kVersionText), this)),
       m_notice(new QLabel(QStringLiteral("Copyright (C) 2026 Halsk"), this)),
       m_ok(new QPushButton(QStringLiteral("OK"), this))
 {

@@ -1,6 +1,7 @@
 #include "CommandLineTool.h"
 
 #include "AnswerText.h"
+#include "BrunoveltVersion.h"
 #include "CalcFunction.h"
 #include "CalcMessages.h"
 #include "Calculator.h"
@@ -22,8 +23,6 @@
 #endif
 
 namespace {
-
-constexpr const char* kVersion = "Brunovelt Version 1.10";
 
 constexpr const char* kUsage =
     "usage: brunovelt                 start the calculation sheet\n"
@@ -308,7 +307,7 @@ std::optional<int> RunCommandLineTool(std::span<const char* const> args, std::FI
         return FlushedStatus(0, out, err);
     }
     if (mode == "--version") {
-        std::fprintf(out, "%s\n", kVersion);
+        std::fprintf(out, "%s\n", kVersionText);
         return FlushedStatus(0, out, err);
     }
     for (const char* arg : args) {

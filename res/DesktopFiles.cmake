@@ -4,9 +4,14 @@
 include(GNUInstallDirs)
 set(BRUNOVELT_APP_ID jp.example.brunovelt)
 set(res_dir ${PROJECT_SOURCE_DIR}/res)
+# The texts that name the version, made from project()'s.
+set(res_out ${CMAKE_BINARY_DIR}/res)
+foreach(text ${BRUNOVELT_APP_ID}.metainfo.xml brunovelt.1 changelog)
+    configure_file(${res_dir}/${text}.in ${res_out}/${text} @ONLY)
+endforeach()
 
 install(FILES ${res_dir}/${BRUNOVELT_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${res_dir}/${BRUNOVELT_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${res_out}/${BRUNOVELT_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(size 16 32 48 64 128 256)
     install(FILES ${res_dir}/icons/brunovelt-${size}.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
@@ -25,8 +30,8 @@ function(brunovelt_gzip source output)
         DEPENDS ${source}
         COMMENT "Compressing ${source}")
 endfunction()
-brunovelt_gzip(${res_dir}/brunovelt.1 ${CMAKE_BINARY_DIR}/brunovelt.1.gz)
-brunovelt_gzip(${res_dir}/changelog ${CMAKE_BINARY_DIR}/changelog.gz)
+brunovelt_gzip(${res_out}/brunovelt.1 ${CMAKE_BINARY_DIR}/brunovelt.1.gz)
+brunovelt_gzip(${res_out}/changelog ${CMAKE_BINARY_DIR}/changelog.gz)
 add_custom_target(compressed_docs ALL
     DEPENDS ${CMAKE_BINARY_DIR}/brunovelt.1.gz ${CMAKE_BINARY_DIR}/changelog.gz)
 install(FILES ${CMAKE_BINARY_DIR}/brunovelt.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

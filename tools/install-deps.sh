@@ -2,13 +2,15 @@
 # Installs the Debian packages that one or more profiles need, and only those that are missing, so
 # that a machine that already has everything is not touched (and needs no network).
 #
-#   tools/install-deps.sh [PROFILE ...]    PROFILE: run, test, bench, package (none: all of them)
+#   tools/install-deps.sh [PROFILE ...]    PROFILE: run, test, bench, package, fresh (none: all of them)
 #
 #   run      build and start the program: the executable, its help reader and its help file
 #   test     every test of make test: unit tests (and the benchmarks they build beside them), the
 #            sanitizer build under a comma-decimal locale, the fuzz targets, the format check
 #   bench    the benchmarks and the programs they measure against
 #   package  the .deb of make package and its checks
+#   fresh    make fresh-check: a Debian 12 root of its own (debootstrap) and an X server for the
+#            window it starts there
 set -euo pipefail
 
 run=(
@@ -19,7 +21,6 @@ run=(
   fonts-ipafont-gothic            # Japanese fixed and proportional fonts (IPAGothic, IPAPGothic)
   qt6-translations-l10n           # Japanese texts of Qt's own buttons and file dialogs
   libchm-dev                      # reading the compiled help file
-  libchm-bin                      # extract_chmLib, a second reader the help file test checks with
   fp-utils-3.2.2                  # chmcmd, which compiles the help file
 )
 test=(
@@ -32,6 +33,8 @@ test=(
   weston qt6-wayland              # a Wayland compositor and Qt's plugin for the Wayland runs
   git clang-format                # the format check over the files git knows
   appstream desktop-file-utils    # appstreamcli and desktop-file-validate check the desktop files
+  libchm-bin                      # extract_chmLib, a second reader the help file test checks with
+  fonts-dejavu-core fonts-dejavu-extra  # DejaVu Sans Mono in the four faces the font dialog test picks
 )
 bench=(
   libbenchmark-dev                # bench/
@@ -42,9 +45,14 @@ package=(
   dpkg-dev file                   # dpkg-shlibdeps, which finds the package's dependencies
   lintian                         # the package check
 )
+fresh=(
+  debootstrap                     # the Debian 12 root
+  git                             # the clone into it
+  xvfb xdotool                    # the display the window opens on, and the look for it there
+)
 
 profiles=("$@")
-[ ${#profiles[@]} -gt 0 ] || profiles=(run test bench package)
+[ ${#profiles[@]} -gt 0 ] || profiles=(run test bench package fresh)
 packages=()
 for profile in "${profiles[@]}"; do
   case "$profile" in
@@ -52,7 +60,8 @@ for profile in "${profiles[@]}"; do
     test) packages+=("${run[@]}" "${test[@]}") ;;
     bench) packages+=("${run[@]}" "${bench[@]}") ;;
     package) packages+=("${run[@]}" "${package[@]}") ;;
-    *) echo "$0: unknown profile $profile (run, test, bench, package)" >&2; exit 2 ;;
+    fresh) packages+=("${fresh[@]}") ;;
+    *) echo "$0: unknown profile $profile (run, test, bench, package, fresh)" >&2; exit 2 ;;
   esac
 done
 

@@ -17,5 +17,5 @@ cp "$dir/screenshot.png" res/screenshots/main.png
 read -r width height < <(od -An -tu1 -j16 -N8 res/screenshots/main.png |
   awk '{ print $1*16777216 + $2*65536 + $3*256 + $4, $5*16777216 + $6*65536 + $7*256 + $8 }')
 sed -i "s|<image type=\"source\" width=\"[0-9]*\" height=\"[0-9]*\">|<image type=\"source\" width=\"$width\" height=\"$height\">|" \
-  res/jp.example.brunovelt.metainfo.xml
+  res/jp.example.brunovelt.metainfo.xml.in
 echo "res/screenshots/main.png: ${width}x$height"

@@ -1,10 +1,11 @@
 #include "DialogTestSupport.h"
 
 #include "AboutDlg.h"
+#include "BrunoveltVersion.h"
+#include "Desktop.h"
 #include "MemorySettingsStore.h"
 #include "OptDlg.h"
 #include "QuietMessages.h"
-#include "Desktop.h"
 #include "DialogUnits.h"
 #include "StaticLink.h"
 #include "TestDesktop.h"
@@ -240,7 +241,7 @@ TEST(AboutBox, ShowsTheProductAndTheMaker)
     CTestDesktop desktop;
     CAboutDlg dialog(desktop);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
-    EXPECT_EQ(dialog.VersionLabel()->text(), QStringLiteral("Brunovelt Version 1.10"));
+    EXPECT_EQ(dialog.VersionLabel()->text(), QString::fromLatin1(kVersionText));
     EXPECT_FALSE(dialog.NoticeLabel()->text().isEmpty());
     EXPECT_FALSE(dialog.IconLabel()->pixmap().isNull());
     EXPECT_EQ(dialog.m_linkMail.text(), ContactMailAddress());

@@ -1,5 +1,6 @@
 #include "CommandLineTool.h"
 #include "WindowSystemCheck.h"
+#include "BrunoveltVersion.h"
 
 #include "Cp932Codec.h"
 
@@ -141,7 +142,7 @@ TEST(OtherModes, SelfTestFunctionsHelpVersion)
     EXPECT_NE(functions.out.find("IF\t条件,項目1,項目2\t条件が正しいときには項目１を"),
               std::string::npos);
 
-    EXPECT_EQ(RunTool({"--version"}).out, "Brunovelt Version 1.10\n");
+    EXPECT_EQ(RunTool({"--version"}).out, std::string(kVersionText) + "\n");
     EXPECT_NE(RunTool({"--help"}).out.find("--calc"), std::string::npos);
     EXPECT_FALSE(RunTool({}).status.has_value());
     EXPECT_FALSE(RunTool({"sheet.txt"}).status.has_value());

@@ -167,7 +167,7 @@ TEST(HelpCoverage, TheHelpNamesEveryMenuItemAndKey)
 
 TEST(HelpCoverage, TheManualPageNamesEveryKey)
 {
-    QString manual = ReadText(kSourceDir + QStringLiteral("/res/brunovelt.1"));
+    QString manual = ReadText(kSourceDir + QStringLiteral("/res/brunovelt.1.in"));
     manual.remove(QStringLiteral("\"")).replace(QStringLiteral("\\-"), QStringLiteral("-"));
     std::map<QString, QString> menuItems;
     for (const QString& key : WindowKeys(menuItems))

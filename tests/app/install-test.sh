@@ -31,7 +31,7 @@ grep -q "<id>$id</id>" "$prefix/share/metainfo/$id.metainfo.xml" ||
 "$prefix/lib/brunovelt/brunovelt-help-reader" "$prefix/lib/brunovelt/QUARN.chm" > /dev/null ||
   { echo "the help reader cannot read the installed help"; exit 1; }
 version="$("$prefix/bin/brunovelt" --version)"
-[ "$version" = "Brunovelt Version 1.10" ] || { echo "unexpected version: $version"; exit 1; }
+[ "$version" = "Brunovelt Version $2" ] || { echo "unexpected version: $version"; exit 1; }
 # The manual page, the changelog and the metainfo describe the version the program reports.
 number=${version##* }
 gzip -dc "$prefix/share/man/man1/brunovelt.1.gz" | grep -q "^\.TH BRUNOVELT 1 .* \"Brunovelt $number\"" ||
