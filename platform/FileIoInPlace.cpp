@@ -1,5 +1,7 @@
 #include "FileIoInPlace.h"
 
+#include "DocumentIdentity.h"
+
 #include "FileIoSystem.h"
 #include "StateFolder.h"
 
@@ -34,18 +36,15 @@ std::string Fingerprint(std::string_view bytes)
     return std::to_string(bytes.size()) + ' ' + hash.toStdString();
 }
 
-// Where the backup of a save in place of `targetPath` (links resolved) goes: named by the file's
-// name and a hash of its path, so that the next open of the file finds it. Empty without a state
-// folder.
+// Where the backup of a save in place of `targetPath` goes: named after the document
+// (DocumentStateName), so that the next open of the file finds it by any of its names. Empty
+// without a state folder.
 QString BackupPath(const QString& targetPath)
 {
     const QString folder = StateFolder();
     if (folder.isEmpty())
         return {};
-    const QByteArray hash =
-        QCryptographicHash::hash(targetPath.toUtf8(), QCryptographicHash::Sha256).toHex();
-    return folder + u'/' + QFileInfo(targetPath).fileName() + u'.' +
-           QString::fromLatin1(hash.left(16)) + QStringLiteral(".backup");
+    return folder + u'/' + DocumentStateName(targetPath) + QStringLiteral(".backup");
 }
 
 struct Backup
@@ -67,7 +66,7 @@ std::optional<Backup> ReadBackup(const QString& backupPath, const QString& targe
         pathEnd == std::string::npos ? pathEnd : bytes.find('\n', pathEnd + 1);
     if (fingerprintEnd == std::string::npos ||
         bytes.compare(kBackupMagic.size(), pathEnd - kBackupMagic.size(),
-                      targetPath.toStdString()) != 0)
+                      CanonicalDocumentPath(targetPath).toStdString()) != 0)
         return std::nullopt;
     return Backup{bytes.substr(pathEnd + 1, fingerprintEnd - pathEnd - 1),
                   bytes.substr(fingerprintEnd + 1)};
@@ -81,7 +80,7 @@ bool MakeBackup(const QString& backupPath, const QString& targetPath, std::strin
     if (backupPath.isEmpty())
         return false;
     std::string content(kBackupMagic);
-    content += targetPath.toStdString() + '\n' + Fingerprint(bytes) + '\n';
+    content += CanonicalDocumentPath(targetPath).toStdString() + '\n' + Fingerprint(bytes) + '\n';
     content += old;
     // One name: the file has one writer, which the document's lock decides.
     const QString temporary = backupPath + QStringLiteral(".tmp");
