@@ -8,6 +8,7 @@
 #include "TestDesktop.h"
 #include "RecentFileList.h"
 #include "RecentFileText.h"
+#include "SettingsStore.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <future>
 #include <string>
 #include <unistd.h>
 
@@ -732,6 +734,45 @@ TEST(RecentFileList, ShowsTheFirstOfARowOfFailedWrites)
     store.SetFailWrites(true);
     list.Add(QStringLiteral("/tmp/d.txt"));
     EXPECT_EQ(boxes.Count(), 2u);
+}
+
+// Two windows (here two threads, each with its own store over one settings file) adding to the
+// recent list at once: each change goes to the list as stored, so no entry is lost. Each used to
+// write back the whole list it had read at its start.
+TEST(RecentFileList, WindowsAddingAtOnceKeepEachOthersEntries)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("Brunovelt.conf"));
+    constexpr int kEach = 12;
+    const auto addAll = [&file](char window) {
+        CSettingsStore store(file);
+        CTestDesktop boxes;
+        CRecentFileList list(store, boxes, 2 * kEach);
+        list.ReadList();
+        for (int i = 0; i < kEach; ++i)
+            list.Add(QStringLiteral("/tmp/%1%2.txt").arg(window).arg(i));
+        return boxes.Count();
+    };
+    auto first = std::async(std::launch::async, addAll, 'a');
+    auto second = std::async(std::launch::async, addAll, 'b');
+    EXPECT_EQ(first.get(), 0u);
+    EXPECT_EQ(second.get(), 0u);
+
+    CSettingsStore store(file);
+    CTestDesktop boxes;
+    CRecentFileList list(store, boxes, 2 * kEach);
+    list.ReadList();
+    ASSERT_EQ(list.Entries().size(), static_cast<std::size_t>(2 * kEach));
+    for (const char window : {'a', 'b'}) {
+        // Each window's entries in its own order, most recent first.
+        std::vector<QString> own;
+        for (const QString& entry : list.Entries())
+            if (entry.startsWith(QStringLiteral("/tmp/") + QChar::fromLatin1(window)))
+                own.push_back(entry);
+        ASSERT_EQ(own.size(), static_cast<std::size_t>(kEach));
+        EXPECT_EQ(own.front(), QStringLiteral("/tmp/%1%2.txt").arg(window).arg(kEach - 1));
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
