@@ -92,6 +92,33 @@ TEST_F(Recovery, ACopyLeftByACrashIsOfferedAndRestoredAsAModifiedDocument)
     EXPECT_FALSE(Copy(m_log));
 }
 
+// A file that opens from a path opens, is copied, saved and offered through that path and its
+// link, whatever its name's length (Linux allows 255 bytes): the copy's and the new file's names
+// are made to fit.
+TEST_F(Recovery, ALongNameAndALinkAreOneDocumentWithOneCopy)
+{
+    const QString longName =
+        m_dir.filePath(QString(80, u'計') + QStringLiteral(".txt")); // 244 bytes
+    const QString link = m_dir.filePath(QStringLiteral("link.txt"));
+    ASSERT_TRUE(PutFile(longName, "1\r\n"));
+    ASSERT_TRUE(QFile::link(longName, link));
+    ASSERT_EQ(m_doc->OpenDocumentFile(longName), EOpen::Opened);
+    TypeAtEnd("2+2\r\n4\r\n");
+    ASSERT_TRUE(m_doc->KeepRecoveryCopy());
+    EXPECT_TRUE(m_doc->DoFileSave());
+    EXPECT_EQ(FileContent(longName), "1\r\n2+2\r\n4\r\n");
+
+    TypeAtEnd("3+3\r\n6\r\n");
+    ASSERT_TRUE(m_doc->KeepRecoveryCopy());
+    EXPECT_EQ(Copy(link), Copy(longName));
+    // Lost in a crash, and offered through the link.
+    m_doc = NewDocument();
+    m_boxes.Clear();
+    ASSERT_EQ(m_doc->OpenDocumentFile(link), EOpen::Opened);
+    ASSERT_EQ(m_boxes.Count(), 1u);
+    EXPECT_EQ(m_host.m_sheet.GetText(), "1\r\n2+2\r\n4\r\n3+3\r\n6\r\n");
+}
+
 TEST_F(Recovery, WhatIsNotOfferedOrNotTaken)
 {
     ASSERT_TRUE(PutFile(m_log, "1+1\r\n2\r\n"));
