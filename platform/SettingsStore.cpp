@@ -265,8 +265,8 @@ bool CSettingsStore::WriteValues(std::span<const SettingsValue> values)
 bool CSettingsStore::UpdateValues(const ValuesChange& change)
 {
     QString keptAs;
-    const EFileError error =
-        WriteValuesToFile(m_fileName, [this, &change] { return change(*this); }, keptAs);
+    const EFileError error = WriteValuesToFile(
+        m_fileName, [this, &change] { return change(*this); }, keptAs);
     return Written(error, keptAs);
 }
 
