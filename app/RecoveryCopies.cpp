@@ -1,6 +1,7 @@
 #include "RecoveryCopies.h"
 
 #include "DocumentIdentity.h"
+#include "DurableRenamer.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,11 +10,7 @@
 
 #include <cerrno>
 #include <climits>
-#include <condition_variable>
 #include <cstdio>
-#include <deque>
-#include <mutex>
-#include <thread>
 #include <utility>
 
 #ifdef Q_OS_WIN
@@ -77,131 +74,8 @@ void TakeLeftOverNewFile(const QString& copyPath)
 
 } // namespace
 
-// Flushes new copies to the disk and renames them into place, in the order they came, on a
-// thread of its own (started with the first copy: most runs never need it). Of several copies of
-// one document still waiting, only the newest is kept.
-class CRecoveryCopies::CFlusher
-{
-public:
-    ~CFlusher()
-    {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_stop = true;
-        }
-        m_wake.notify_all();
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-
-    void Submit(std::string temporary, std::string target)
-    {
-        {
-            const std::lock_guard lock(m_mutex);
-            if (!m_thread.joinable())
-                m_thread = std::thread([this] { Run(); });
-            for (Job& job : m_jobs) {
-                if (job.target == target) {
-                    std::remove(job.temporary.c_str());
-                    job.temporary = std::move(temporary);
-                    return;
-                }
-            }
-            m_jobs.push_back({std::move(temporary), std::move(target)});
-        }
-        m_wake.notify_all();
-    }
-
-    // Waits until every copy handed over is in place.
-    void Drain()
-    {
-        std::unique_lock lock(m_mutex);
-        m_idle.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
-    }
-
-    // The failure of a flush since the last call.
-    EFileError TakeFailure()
-    {
-        const std::lock_guard lock(m_mutex);
-        return std::exchange(m_failure, EFileError::None);
-    }
-
-private:
-    struct Job
-    {
-        std::string temporary;
-        std::string target;
-    };
-
-    void Run()
-    {
-        for (;;) {
-            Job job;
-            {
-                std::unique_lock lock(m_mutex);
-                m_wake.wait(lock, [this] { return m_stop || !m_jobs.empty(); });
-                if (m_jobs.empty())
-                    return;
-                job = std::move(m_jobs.front());
-                m_jobs.pop_front();
-                m_busy = true;
-            }
-            const EFileError error = PutInPlace(job);
-            {
-                const std::lock_guard lock(m_mutex);
-                m_busy = false;
-                if (error != EFileError::None)
-                    m_failure = error;
-            }
-            m_idle.notify_all();
-        }
-    }
-
-    static EFileError PutInPlace(const Job& job)
-    {
-#ifndef Q_OS_WIN
-        // The bytes on the disk before the name: a file system that does not order the two
-        // (XFS) would otherwise bring the copy back empty after a power cut.
-        const int fd = ::open(job.temporary.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0 || ::fsync(fd) != 0) {
-            const int error = errno;
-            if (fd >= 0)
-                ::close(fd);
-            std::remove(job.temporary.c_str());
-            return FileErrorFromErrno(error);
-        }
-        ::close(fd);
-#else
-        std::remove(job.target.c_str());
-#endif
-        if (std::rename(job.temporary.c_str(), job.target.c_str()) != 0) {
-            const int error = errno;
-            std::remove(job.temporary.c_str());
-            return FileErrorFromErrno(error);
-        }
-#ifndef Q_OS_WIN
-        const std::size_t slash = job.target.rfind('/');
-        const std::string folder = slash == std::string::npos ? "." : job.target.substr(0, slash);
-        if (const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-            ::fsync(dir);
-            ::close(dir);
-        }
-#endif
-        return EFileError::None;
-    }
-
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::condition_variable m_idle;
-    std::deque<Job> m_jobs;
-    bool m_busy = false;
-    bool m_stop = false;
-    EFileError m_failure = EFileError::None;
-    std::thread m_thread;
-};
-
 CRecoveryCopies::CRecoveryCopies(QString folder)
-    : m_folder(std::move(folder)), m_flusher(std::make_unique<CFlusher>())
+    : m_folder(std::move(folder)), m_flusher(std::make_unique<CDurableRenamer>())
 {}
 
 CRecoveryCopies::~CRecoveryCopies() = default;

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+class CDurableRenamer;
+
 // A recovery copy as it was found: its bytes and when it was written.
 struct RecoveryCopy
 {
@@ -53,8 +55,6 @@ public:
     void Remove(const QString& documentPath) const;
 
 private:
-    class CFlusher;
-
     QString m_folder;
-    std::unique_ptr<CFlusher> m_flusher;
+    std::unique_ptr<CDurableRenamer> m_flusher;
 };
