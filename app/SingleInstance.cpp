@@ -8,6 +8,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <utility>
 
@@ -61,16 +62,18 @@ QString SocketName(const QString& lockFolder, const QString& key)
 #endif
 }
 
-// This start's Wayland activation token, when it has a usable one: printable, no blanks.
+// Whether `token` can travel in a request line: printable, no blanks, not too long.
+bool IsUsableToken(const QByteArray& token)
+{
+    return token.size() <= kLongestToken &&
+           std::all_of(token.begin(), token.end(), [](char ch) { return ch > ' ' && ch <= '~'; });
+}
+
+// This start's Wayland activation token, when it has a usable one.
 QByteArray OwnActivationToken()
 {
     const QByteArray token = qgetenv("XDG_ACTIVATION_TOKEN");
-    if (token.size() > kLongestToken)
-        return {};
-    for (const char ch : token)
-        if (ch <= ' ' || ch > '~')
-            return {};
-    return token;
+    return IsUsableToken(token) ? token : QByteArray();
 }
 
 // The token in a request line "activate[ TOKEN]\n"; none when the line is no such request.
@@ -82,12 +85,11 @@ std::optional<QByteArray> TokenOfRequest(const QByteArray& line)
     rest.chop(1);
     if (rest.isEmpty())
         return QByteArray();
-    if (rest[0] != ' ' || rest.size() - 1 > kLongestToken)
+    if (rest[0] != ' ')
         return std::nullopt;
     rest.remove(0, 1);
-    for (const char ch : rest)
-        if (ch <= ' ' || ch > '~')
-            return std::nullopt;
+    if (!IsUsableToken(rest))
+        return std::nullopt;
     return rest;
 }
 
