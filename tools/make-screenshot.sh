@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
-BRUNOVELT_GRAB_DIR="$dir" tests/support/run-under-xvfb.sh "$build/tests/app/app_tests" \
+BRUNOVELT_GRAB_DIR="$dir" tests/support/run-under-xvfb.sh "$build/tests/app/shell/app_tests" \
   --gtest_filter=AppTest.SoftwareCentreScreenshot
 [ -s "$dir/screenshot.png" ] || { echo "no picture was taken"; exit 1; }
 cp "$dir/screenshot.png" res/screenshots/main.png
