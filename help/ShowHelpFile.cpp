@@ -53,7 +53,10 @@ bool ShowHelpFile(const QString& chmPath, EHelpPage page, QWidget* owner)
             static_cast<void>(connected);
         }
     }
-    window->ShowPage(page);
+    switch (page) {
+    case EHelpPage::DefaultTopic: window->ShowContentsTab(); break;
+    case EHelpPage::Index: window->ShowIndexTab(); break;
+    }
     window->show();
     if (window->isMinimized())
         window->showNormal();
@@ -70,4 +73,9 @@ QWidget* HelpWindowInstance()
 void CloseHelpWindow()
 {
     delete g_window.data();
+}
+
+void SetHelpReaderProgram(const QString& program)
+{
+    OverrideHelpReaderProgram(program);
 }

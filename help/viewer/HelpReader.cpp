@@ -133,7 +133,7 @@ QString HelpReaderProgram()
     return QDir(QCoreApplication::applicationDirPath()).filePath(name);
 }
 
-void SetHelpReaderProgram(const QString& program)
+void OverrideHelpReaderProgram(const QString& program)
 {
     ReaderProgram() = program;
 }

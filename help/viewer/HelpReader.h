@@ -2,7 +2,6 @@
 
 #include "HelpArchive.h"
 #include "HelpStream.h"
-#include "ShowHelpFile.h"
 
 #include <QByteArray>
 #include <QString>
@@ -33,6 +32,6 @@ std::optional<QByteArray> RunLimitedChild(const QString& program, const QStringL
 // way or what it writes is no whole help stream.
 std::optional<CHelpArchive> ReadHelpFile(const QString& chmPath, const ChildLimits& limits = {});
 
-// The help reader: "brunovelt-help-reader" beside the executable unless set by
-// SetHelpReaderProgram (ShowHelpFile.h).
+// The help reader: "brunovelt-help-reader" beside the executable unless overridden.
 QString HelpReaderProgram();
+void OverrideHelpReaderProgram(const QString& program);

@@ -192,21 +192,19 @@ bool CHelpWindow::OpenArchive(const QString& chmPath, CHelpArchive archive)
     return true;
 }
 
-void CHelpWindow::ShowPage(EHelpPage page)
+void CHelpWindow::ShowContentsTab()
 {
-    switch (page) {
-    case EHelpPage::DefaultTopic:
-        m_tabs->setCurrentWidget(m_contents);
-        ShowDefaultTopic();
-        // A reader starts at the contents, on the first page's entry: arrows and Enter pick a
-        // topic, Tab (or F6) goes to the page.
-        m_contents->setFocus(Qt::OtherFocusReason);
-        break;
-    case EHelpPage::Index:
-        m_tabs->setCurrentWidget(m_index);
-        m_index->FocusFilter();
-        break;
-    }
+    m_tabs->setCurrentWidget(m_contents);
+    ShowDefaultTopic();
+    // A reader starts at the contents, on the first page's entry: arrows and Enter pick a topic,
+    // Tab (or F6) goes to the page.
+    m_contents->setFocus(Qt::OtherFocusReason);
+}
+
+void CHelpWindow::ShowIndexTab()
+{
+    m_tabs->setCurrentWidget(m_index);
+    m_index->FocusFilter();
 }
 
 void CHelpWindow::ShowTopic(const QUrl& url)

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ShowHelpFile.h"
-
 #include <QString>
 #include <QWidget>
 
@@ -29,9 +27,10 @@ public:
     // (IsShowableHelpPage), and the window keeps what it showed.
     bool OpenArchive(const QString& chmPath, CHelpArchive archive);
     const QString& FilePath() const { return m_filePath; }
-    // Brings forward the tab for `page`. DefaultTopic shows the first page; Index keeps the
-    // page shown.
-    void ShowPage(EHelpPage page);
+    // Brings forward the contents tab, showing the first page.
+    void ShowContentsTab();
+    // Brings forward the keyword tab with its filter focused, keeping the page shown.
+    void ShowIndexTab();
 
 private:
     void CreateActions();

@@ -1,5 +1,6 @@
 #include "HelpReader.h"
 #include "HelpStream.h"
+#include "ShowHelpFile.h"
 
 #include <gtest/gtest.h>
 

@@ -5,6 +5,7 @@
 #include "HelpTreeItems.h"
 #include "HelpUrl.h"
 #include "HelpWindow.h"
+#include "ShowHelpFile.h"
 
 #include <gtest/gtest.h>
 
