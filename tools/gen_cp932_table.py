@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes platform/text/Cp932Table.inc, the code page 932 tables of platform/text/Cp932Codec.cpp.
+"""Writes text/Cp932Table.inc, the code page 932 tables of text/Cp932Codec.cpp.
 
 The mapping comes from Python's own cp932 codec, which decodes as Windows does: JIS X 0208, NEC
 row 13 (0x87), the NEC-selected IBM extensions (0xED, 0xEE), the IBM extensions (0xFA-0xFC) and
@@ -9,7 +9,7 @@ where Windows picks the IBM one): never a code in 0xED40-0xEEFC, otherwise the l
 
 The output depends only on the codec, so running the script again gives the same file.
 
-Usage: tools/gen_cp932_table.py [OUTPUT]   (default: platform/text/Cp932Table.inc of this checkout)
+Usage: tools/gen_cp932_table.py [OUTPUT]   (default: text/Cp932Table.inc of this checkout)
 """
 
 import sys
@@ -257,7 +257,7 @@ def write(path, high, double, encoder, codes_of):
 
 
 def main():
-    default = Path(__file__).resolve().parent.parent / "platform" / "text" / "Cp932Table.inc"
+    default = Path(__file__).resolve().parent.parent / "text" / "Cp932Table.inc"
     path = sys.argv[1] if len(sys.argv) > 1 else default
     high, double = read_codec()
     encoder, codes_of = choose_codes(high, double)
