@@ -2,7 +2,7 @@
 #               file with it) and starts it
 # make test     installs what the tests need, builds everything, then every test: unit tests, the
 #               sanitizer build under a comma-decimal locale, a short fuzz run of every fuzz target
-#               and the format check
+#               and the format and naming checks
 # make bench    benchmarks
 # make package  a Debian package, build-package/brunovelt_VERSION_ARCH.deb, checked by lintian
 # make fuzz     long fuzz runs (FUZZ_SECONDS each, default 300)
@@ -22,7 +22,7 @@ BENCH_TARGETS   := engine_bench sheet_enter_bench template_bench settings_store_
 
 .PHONY: all deps deps-run deps-test deps-bench deps-package deps-fresh build build-program build-asan \
         build-fuzz run test unit-test asan-test fuzz-smoke fuzz fuzz-reader bench package format \
-        format-check fresh-check clean
+        format-check naming-check fresh-check clean
 
 all: build
 
@@ -70,7 +70,7 @@ fuzz-reader: build-fuzz
 	cmake --build build-fuzz -j $(JOBS) --target chm_reader_fuzz
 	tools/fuzz-help-reader.sh build-fuzz $(FUZZ_SECONDS)
 
-test: unit-test asan-test fuzz-smoke format-check
+test: unit-test asan-test fuzz-smoke format-check naming-check
 
 bench: deps-bench
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRUNOVELT_TESTS=OFF -DBRUNOVELT_BENCH=ON $(CMAKE_FLAGS)
@@ -106,6 +106,10 @@ format:
 
 format-check:
 	clang-format --dry-run -Werror $$(git ls-files '*.cpp' '*.h')
+
+# The naming rule of README.md over the program's own sources (clang-tidy, about two minutes).
+naming-check: build
+	JOBS=$(JOBS) tools/naming-check.sh build
 
 clean:
 	rm -rf build build-run build-bench build-asan build-fuzz build-package

@@ -81,23 +81,23 @@ void AppendLiteral(std::uint32_t mantissa, int decimals, std::string& out)
 
 } // namespace
 
-const std::string& FormulaTexts::In(Syntax syntax) const
+const std::string& FormulaTexts::In(ESyntax syntax) const
 {
     switch (syntax) {
-    case Syntax::Calc: return calc;
-    case Syntax::Bc: return bc;
-    case Syntax::Brunovelt: break;
+    case ESyntax::Calc: return calc;
+    case ESyntax::Bc: return bc;
+    case ESyntax::Brunovelt: break;
     }
     return brunovelt;
 }
 
-FormulaGenerator::FormulaGenerator(std::uint64_t seed) : m_state(seed)
+CFormulaGenerator::CFormulaGenerator(std::uint64_t seed) : m_state(seed)
 {
     m_nodes.reserve(64);
 }
 
 // splitmix64: a fixed, well-mixed sequence from any seed.
-std::uint64_t FormulaGenerator::Random()
+std::uint64_t CFormulaGenerator::Random()
 {
     m_state += 0x9E37'79B9'7F4A'7C15;
     std::uint64_t z = m_state;
@@ -107,21 +107,21 @@ std::uint64_t FormulaGenerator::Random()
 }
 
 // The bias of a plain remainder is below bound / 2^64: nothing a benchmark could notice.
-std::uint32_t FormulaGenerator::Below(std::uint32_t bound)
+std::uint32_t CFormulaGenerator::Below(std::uint32_t bound)
 {
     return static_cast<std::uint32_t>(Random() % bound);
 }
 
-int FormulaGenerator::Add(const Node& node)
+int CFormulaGenerator::Add(const Node& node)
 {
     m_nodes.push_back(node);
     return static_cast<int>(m_nodes.size() - 1);
 }
 
-int FormulaGenerator::Literal()
+int CFormulaGenerator::Literal()
 {
     Node n;
-    n.kind = Kind::Literal;
+    n.kind = EKind::Literal;
     const std::uint32_t pick = Below(100);
     if (pick < 35) {
         n.mantissa = 1 + Below(99); // 1 to 99
@@ -142,7 +142,7 @@ int FormulaGenerator::Literal()
 }
 
 // A valid subtree for about `budget` tokens; a literal when several tries found none.
-int FormulaGenerator::Generate(int budget)
+int CFormulaGenerator::Generate(int budget)
 {
     for (int attempt = 0; attempt < kNodeAttempts; ++attempt) {
         const std::size_t mark = m_nodes.size();
@@ -155,7 +155,7 @@ int FormulaGenerator::Generate(int budget)
 }
 
 // One try at a subtree; -1 when its value is one the calculators might not agree on.
-int FormulaGenerator::TryGenerate(int budget)
+int CFormulaGenerator::TryGenerate(int budget)
 {
     if (budget < 3)
         return Literal();
@@ -164,7 +164,7 @@ int FormulaGenerator::TryGenerate(int budget)
     const std::uint32_t pick = Below(100);
     if (pick < 52) {
         const std::uint32_t op = Below(100);
-        n.kind = op < 30 ? Kind::Add : op < 55 ? Kind::Sub : op < 80 ? Kind::Mul : Kind::Div;
+        n.kind = op < 30 ? EKind::Add : op < 55 ? EKind::Sub : op < 80 ? EKind::Mul : EKind::Div;
         const int left = 1 + static_cast<int>(Below(static_cast<std::uint32_t>(budget - 2)));
         n.a = Generate(left);
         n.b = Generate(budget - 1 - left);
@@ -172,15 +172,15 @@ int FormulaGenerator::TryGenerate(int budget)
         const Node& r = m_nodes[static_cast<std::size_t>(n.b)];
         const double la = std::fabs(l.value), ra = std::fabs(r.value);
         switch (n.kind) {
-        case Kind::Add:
+        case EKind::Add:
             n.value = l.value + r.value;
             n.error = l.error + r.error + std::fabs(n.value) * kUlp;
             break;
-        case Kind::Sub:
+        case EKind::Sub:
             n.value = l.value - r.value;
             n.error = l.error + r.error + std::fabs(n.value) * kUlp;
             break;
-        case Kind::Mul:
+        case EKind::Mul:
             n.value = l.value * r.value;
             n.error = la * r.error + ra * l.error + l.error * r.error + std::fabs(n.value) * kUlp;
             break;
@@ -191,11 +191,11 @@ int FormulaGenerator::TryGenerate(int budget)
             break;
         }
     } else if (pick < 64) {
-        n.kind = Below(5) < 3 ? Kind::Square : Kind::Cube;
+        n.kind = Below(5) < 3 ? EKind::Square : EKind::Cube;
         n.a = Generate(budget - 2);
         const Node& x = m_nodes[static_cast<std::size_t>(n.a)];
         const double xa = std::fabs(x.value), e = x.error;
-        if (n.kind == Kind::Square) {
+        if (n.kind == EKind::Square) {
             n.value = x.value * x.value;
             n.error = 2 * xa * e + e * e + std::fabs(n.value) * kUlp;
         } else {
@@ -203,7 +203,7 @@ int FormulaGenerator::TryGenerate(int budget)
             n.error = 3 * xa * xa * e + 3 * xa * e * e + e * e * e + 2 * std::fabs(n.value) * kUlp;
         }
     } else if (pick < 74) {
-        n.kind = Kind::Sqr;
+        n.kind = EKind::Sqr;
         n.a = Generate(budget - 3);
         const Node& x = m_nodes[static_cast<std::size_t>(n.a)];
         if (x.value <= 0)
@@ -211,7 +211,7 @@ int FormulaGenerator::TryGenerate(int budget)
         n.value = std::sqrt(x.value); // correctly rounded everywhere
         n.error = x.error / n.value + n.value * kUlp;
     } else if (pick < 84) {
-        n.kind = Kind::Sin;
+        n.kind = EKind::Sin;
         n.a = Generate(budget - 3);
         const Node& x = m_nodes[static_cast<std::size_t>(n.a)];
         if (std::fabs(x.value) > 1e4)
@@ -220,7 +220,7 @@ int FormulaGenerator::TryGenerate(int budget)
         // |d sin/dx| <= 1; 1e-15 covers both this sine and a library's.
         n.error = x.error + 1e-15;
     } else if (pick < 92) {
-        n.kind = Kind::Round;
+        n.kind = EKind::Round;
         n.a = Generate(budget < 6 ? 1 : budget - 5);
         const Node& x = m_nodes[static_cast<std::size_t>(n.a)];
         const double scaled = x.value * 100 + 0.5;
@@ -231,7 +231,7 @@ int FormulaGenerator::TryGenerate(int budget)
         n.value = whole / 100;
         n.error = std::fabs(n.value) * kUlp;
     } else {
-        n.kind = Kind::Paren;
+        n.kind = EKind::Paren;
         n.a = Generate(budget - 2);
         const Node& x = m_nodes[static_cast<std::size_t>(n.a)];
         n.value = x.value;
@@ -243,21 +243,21 @@ int FormulaGenerator::TryGenerate(int budget)
 }
 
 // 1 for + -, 2 for * /, 3 for a power, 4 for what needs no parentheses anywhere.
-int FormulaGenerator::Level(int index) const
+int CFormulaGenerator::Level(int index) const
 {
     switch (m_nodes[static_cast<std::size_t>(index)].kind) {
-    case Kind::Add:
-    case Kind::Sub: return 1;
-    case Kind::Mul:
-    case Kind::Div: return 2;
-    case Kind::Square:
-    case Kind::Cube: return 3;
+    case EKind::Add:
+    case EKind::Sub: return 1;
+    case EKind::Mul:
+    case EKind::Div: return 2;
+    case EKind::Square:
+    case EKind::Cube: return 3;
     default: return 4;
     }
 }
 
-void FormulaGenerator::PrintOperand(int index, int minimumLevel, Syntax syntax,
-                                    std::string& out) const
+void CFormulaGenerator::PrintOperand(int index, int minimumLevel, ESyntax syntax,
+                                     std::string& out) const
 {
     const bool group = Level(index) < minimumLevel;
     if (group)
@@ -267,61 +267,61 @@ void FormulaGenerator::PrintOperand(int index, int minimumLevel, Syntax syntax,
         out += ')';
 }
 
-void FormulaGenerator::Print(int index, Syntax syntax, std::string& out) const
+void CFormulaGenerator::Print(int index, ESyntax syntax, std::string& out) const
 {
     const Node& n = m_nodes[static_cast<std::size_t>(index)];
     switch (n.kind) {
-    case Kind::Literal: AppendLiteral(n.mantissa, n.decimals, out); return;
-    case Kind::Add:
-    case Kind::Sub:
-    case Kind::Mul:
-    case Kind::Div: {
+    case EKind::Literal: AppendLiteral(n.mantissa, n.decimals, out); return;
+    case EKind::Add:
+    case EKind::Sub:
+    case EKind::Mul:
+    case EKind::Div: {
         // Every operator groups from the left in all three calculators: the left operand needs
         // parentheses below this level, the right one at it too.
         const int level = Level(index);
         PrintOperand(n.a, level, syntax, out);
-        out += n.kind == Kind::Add   ? '+'
-               : n.kind == Kind::Sub ? '-'
-               : n.kind == Kind::Mul ? '*'
-                                     : '/';
+        out += n.kind == EKind::Add   ? '+'
+               : n.kind == EKind::Sub ? '-'
+               : n.kind == EKind::Mul ? '*'
+                                      : '/';
         PrintOperand(n.b, level + 1, syntax, out);
         return;
     }
-    case Kind::Square:
-    case Kind::Cube:
+    case EKind::Square:
+    case EKind::Cube:
         // The base is never itself a power: '^' chains group differently in the calculators.
         PrintOperand(n.a, 4, syntax, out);
-        out += n.kind == Kind::Square ? "^2" : "^3";
+        out += n.kind == EKind::Square ? "^2" : "^3";
         return;
-    case Kind::Paren:
+    case EKind::Paren:
         out += '(';
         Print(n.a, syntax, out);
         out += ')';
         return;
-    case Kind::Sqr:
-        out += syntax == Syntax::Brunovelt ? "SQR(" : "sqrt(";
+    case EKind::Sqr:
+        out += syntax == ESyntax::Brunovelt ? "SQR(" : "sqrt(";
         Print(n.a, syntax, out);
         out += ')';
         return;
-    case Kind::Sin:
-        out += syntax == Syntax::Brunovelt ? "SIN(" : syntax == Syntax::Calc ? "sin(" : "s(";
+    case EKind::Sin:
+        out += syntax == ESyntax::Brunovelt ? "SIN(" : syntax == ESyntax::Calc ? "sin(" : "s(";
         Print(n.a, syntax, out);
         out += ')';
         return;
-    case Kind::Round:
+    case EKind::Round:
         switch (syntax) {
-        case Syntax::Brunovelt:
+        case ESyntax::Brunovelt:
             out += "ROUND(";
             Print(n.a, syntax, out);
             out += ",2)";
             return;
-        case Syntax::Calc:
+        case ESyntax::Calc:
             // Grouped whole, since the call may be the base of a power or a divisor.
             out += "(floor((";
             Print(n.a, syntax, out);
             out += ")*100+0.5)/100)";
             return;
-        case Syntax::Bc:
+        case ESyntax::Bc:
             out += "r(";
             Print(n.a, syntax, out);
             out += ')';
@@ -331,46 +331,46 @@ void FormulaGenerator::Print(int index, Syntax syntax, std::string& out) const
     }
 }
 
-void FormulaGenerator::Next(FormulaTexts& out)
+void CFormulaGenerator::Next(FormulaTexts& out)
 {
     int root = -1;
     for (int attempt = 0; attempt < kFormulaAttempts; ++attempt) {
         m_nodes.clear();
         root = Generate(kFormulaBudget);
         out.brunovelt.clear();
-        Print(root, Syntax::Brunovelt, out.brunovelt);
+        Print(root, ESyntax::Brunovelt, out.brunovelt);
         const std::size_t tokens = CountTokens(out.brunovelt);
         if (tokens >= kMinTokens && tokens <= kMaxTokens)
             break;
     }
     out.calc.clear();
-    Print(root, Syntax::Calc, out.calc);
+    Print(root, ESyntax::Calc, out.calc);
     out.bc.clear();
-    Print(root, Syntax::Bc, out.bc);
+    Print(root, ESyntax::Bc, out.bc);
     m_lastValue = m_nodes[static_cast<std::size_t>(root)].value;
 }
 
-std::string_view Prelude(Syntax syntax)
+std::string_view Prelude(ESyntax syntax)
 {
     switch (syntax) {
-    case Syntax::Calc:
+    case ESyntax::Calc:
         // Drops the '~' that marks an inexact answer; the assignment prints nothing.
         return "tilde_was = config(\"tilde\", 0);\n";
-    case Syntax::Bc:
+    case ESyntax::Bc:
         // f is floor: bc's division at scale 0 truncates toward zero, so below zero step down.
         // r is ROUND(x,2) as Brunovelt computes it, floor(x*100+0.5)/100.
         return "scale=20\n"
                "define f(x) { auto o, y; o = scale; scale = 0; y = x / 1; if (y > x) y = y - 1; "
                "scale = o; return (y); }\n"
                "define r(x) { return (f(x * 100 + 0.5) / 100); }\n";
-    case Syntax::Brunovelt: break;
+    case ESyntax::Brunovelt: break;
     }
     return {};
 }
 
-std::vector<std::string> GenerateFormulas(std::size_t count, Syntax syntax, std::uint64_t seed)
+std::vector<std::string> GenerateFormulas(std::size_t count, ESyntax syntax, std::uint64_t seed)
 {
-    FormulaGenerator generator(seed);
+    CFormulaGenerator generator(seed);
     FormulaTexts texts;
     std::vector<std::string> lines;
     lines.reserve(count);

@@ -29,7 +29,7 @@
 //   and exact arithmetic round it the same way.
 namespace benchgen {
 
-enum class Syntax {
+enum class ESyntax {
     Brunovelt, // SQR(x), SIN(x), ROUND(x,2)
     Calc,      // apcalc: sqrt(x), sin(x), (floor((x)*100+0.5)/100)
     Bc,        // bc -l: sqrt(x), s(x), r(x) with r defined by the prelude
@@ -45,14 +45,14 @@ struct FormulaTexts
     std::string calc;
     std::string bc;
 
-    const std::string& In(Syntax syntax) const;
+    const std::string& In(ESyntax syntax) const;
 };
 
 // Produces formulas one after another; the same seed gives the same sequence.
-class FormulaGenerator
+class CFormulaGenerator
 {
 public:
-    explicit FormulaGenerator(std::uint64_t seed = kDefaultSeed);
+    explicit CFormulaGenerator(std::uint64_t seed = kDefaultSeed);
 
     void Next(FormulaTexts& out);
 
@@ -61,7 +61,7 @@ public:
     double LastValue() const { return m_lastValue; }
 
 private:
-    enum class Kind : std::uint8_t {
+    enum class EKind : std::uint8_t {
         Literal,
         Add,
         Sub,
@@ -79,7 +79,7 @@ private:
     // distance of that value from the exact one.
     struct Node
     {
-        Kind kind = Kind::Literal;
+        EKind kind = EKind::Literal;
         int a = -1;                 // the operand, or the left one
         int b = -1;                 // the right operand
         std::uint32_t mantissa = 0; // a literal is mantissa / 10^decimals
@@ -94,8 +94,8 @@ private:
     int TryGenerate(int budget);
     int Literal();
     int Add(const Node& node);
-    void Print(int index, Syntax syntax, std::string& out) const;
-    void PrintOperand(int index, int minimumLevel, Syntax syntax, std::string& out) const;
+    void Print(int index, ESyntax syntax, std::string& out) const;
+    void PrintOperand(int index, int minimumLevel, ESyntax syntax, std::string& out) const;
     int Level(int index) const;
 
     std::uint64_t m_state;
@@ -105,11 +105,11 @@ private:
 
 // The lines a file in `syntax` starts with before the formulas: they set up the calculator and
 // print nothing. Each line ends with '\n'.
-std::string_view Prelude(Syntax syntax);
+std::string_view Prelude(ESyntax syntax);
 
 // `count` formulas in `syntax` from `seed`.
 std::vector<std::string> GenerateFormulas(std::size_t count = kDefaultLineCount,
-                                          Syntax syntax = Syntax::Brunovelt,
+                                          ESyntax syntax = ESyntax::Brunovelt,
                                           std::uint64_t seed = kDefaultSeed);
 
 // The number of tokens in a formula of Brunovelt's syntax: each number, each name and each other

@@ -43,14 +43,14 @@ std::optional<std::uint64_t> ParseNumber(std::string_view text)
     return value;
 }
 
-std::optional<benchgen::Syntax> ParseSyntax(std::string_view text)
+std::optional<benchgen::ESyntax> ParseSyntax(std::string_view text)
 {
     if (text == "brunovelt")
-        return benchgen::Syntax::Brunovelt;
+        return benchgen::ESyntax::Brunovelt;
     if (text == "calc")
-        return benchgen::Syntax::Calc;
+        return benchgen::ESyntax::Calc;
     if (text == "bc")
-        return benchgen::Syntax::Bc;
+        return benchgen::ESyntax::Bc;
     return std::nullopt;
 }
 
@@ -60,7 +60,7 @@ int main(int argc, char** argv)
 {
     std::uint64_t lines = benchgen::kDefaultLineCount;
     std::uint64_t seed = benchgen::kDefaultSeed;
-    benchgen::Syntax syntax = benchgen::Syntax::Brunovelt;
+    benchgen::ESyntax syntax = benchgen::ESyntax::Brunovelt;
     std::string prefix;
 
     for (int i = 1; i < argc; ++i) {
@@ -90,7 +90,7 @@ int main(int argc, char** argv)
         }
     }
 
-    benchgen::FormulaGenerator generator(seed);
+    benchgen::CFormulaGenerator generator(seed);
     benchgen::FormulaTexts texts;
 
     if (prefix.empty()) {
@@ -110,8 +110,8 @@ int main(int argc, char** argv)
         return std::cout ? 0 : 1;
     }
 
-    constexpr benchgen::Syntax kAll[] = {benchgen::Syntax::Brunovelt, benchgen::Syntax::Calc,
-                                         benchgen::Syntax::Bc};
+    constexpr benchgen::ESyntax kAll[] = {benchgen::ESyntax::Brunovelt, benchgen::ESyntax::Calc,
+                                          benchgen::ESyntax::Bc};
     constexpr const char* kSuffix[] = {".brunovelt.txt", ".calc.txt", ".bc.txt"};
     std::ofstream files[3];
     for (std::size_t k = 0; k < 3; ++k) {

@@ -41,7 +41,7 @@ const Corpus& TheCorpus()
     static const Corpus corpus = [] {
         Corpus c;
         const CCalculator calc;
-        benchgen::FormulaGenerator generator;
+        benchgen::CFormulaGenerator generator;
         benchgen::FormulaTexts texts;
         c.lines.reserve(g_lineCount);
         c.normalized.reserve(g_lineCount);

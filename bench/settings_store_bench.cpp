@@ -25,9 +25,9 @@ QByteArray SettingsText(int junkEntries)
 }
 
 // A store on a file of `junkEntries` entries beside the real ones.
-struct SLargeStore
+struct CLargeStore
 {
-    explicit SLargeStore(int junkEntries)
+    explicit CLargeStore(int junkEntries)
     {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(SettingsText(junkEntries)) < 0)
@@ -50,7 +50,7 @@ void BM_ParseSettingsText(benchmark::State& state)
 // The values the window reads before it shows, about thirty reads of an unchanged file.
 void BM_StartupReads(benchmark::State& state)
 {
-    SLargeStore large(static_cast<int>(state.range(0)));
+    CLargeStore large(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         for (int n = 0; n < 6; ++n) {
             benchmark::DoNotOptimize(large.store.GetInt("View", "Comma", 0));
@@ -64,7 +64,7 @@ void BM_StartupReads(benchmark::State& state)
 
 void BM_WriteValue(benchmark::State& state)
 {
-    SLargeStore large(static_cast<int>(state.range(0)));
+    CLargeStore large(static_cast<int>(state.range(0)));
     int value = 0;
     for (auto _ : state) {
         if (!large.store.WriteInt("View", "Comma", ++value % 2))

@@ -41,7 +41,7 @@ constexpr int LevelOf(unsigned char c)
 }
 
 // How the tokeniser treats each byte; one table lookup instead of a chain of tests.
-enum class CharKind : unsigned char {
+enum class ECharKind : unsigned char {
     Other, // starts a number buffer: digits, '.', blanks, other punctuation, bytes from 0x80
     Letter,
     Operator,
@@ -53,7 +53,7 @@ enum class CharKind : unsigned char {
 struct CharTables
 {
     int level[256];
-    CharKind kind[256];
+    ECharKind kind[256];
     bool inNumber[256]; // a digit or '.': extends a number buffer
 };
 
@@ -64,15 +64,15 @@ constexpr CharTables BuildCharTables()
         const auto c = static_cast<unsigned char>(i);
         t.level[i] = LevelOf(c);
         t.inNumber[i] = byteclass::IsDigit(c) || c == '.';
-        t.kind[i] = CharKind::Other;
+        t.kind[i] = ECharKind::Other;
         if (byteclass::IsLetter(c))
-            t.kind[i] = CharKind::Letter;
+            t.kind[i] = ECharKind::Letter;
     }
     for (const char c : {'+', '-', '*', '/', '%', '^', '=', '<', '>'})
-        t.kind[static_cast<unsigned char>(c)] = CharKind::Operator;
-    t.kind[static_cast<unsigned char>('(')] = CharKind::Open;
-    t.kind[static_cast<unsigned char>(')')] = CharKind::Close;
-    t.kind[static_cast<unsigned char>(',')] = CharKind::Comma;
+        t.kind[static_cast<unsigned char>(c)] = ECharKind::Operator;
+    t.kind[static_cast<unsigned char>('(')] = ECharKind::Open;
+    t.kind[static_cast<unsigned char>(')')] = ECharKind::Close;
+    t.kind[static_cast<unsigned char>(',')] = ECharKind::Comma;
     return t;
 }
 
@@ -117,14 +117,14 @@ thread_local Scratch t_scratch;
 // Keeps one-off huge formulas from holding their memory for the life of the thread.
 constexpr std::size_t kScratchKeepBytes = 1 << 20;
 
-class Evaluation
+class CEvaluation
 {
 public:
-    Evaluation(const CCalculator& calc, std::string_view text, CValueStack& values)
+    CEvaluation(const CCalculator& calc, std::string_view text, CValueStack& values)
         : m_calc(calc), m_text(text), m_values(values)
     {}
 
-    int error() const { return m_error; }
+    int Error() const { return m_error; }
 
     // The number buffer that starts at `begin`: its first character and the run of digits and
     // '.' after it. Returns where it ends. A literal when it starts with a digit or '.', or with
@@ -276,7 +276,7 @@ static_assert(kReadWithoutSeparators != CALC_OK && kReadWithoutSeparators != CAL
 // that is no operator, parenthesis, comma or letter (or at a sign '-') and runs on over digits and
 // '.'; a name is a run of letters. Each is handed over where it ends, so a token is read in one
 // tight loop and the character that ends it is then read on its own.
-int Convert(std::string_view text, std::vector<StackEntry>& ops, Evaluation& eval)
+int Convert(std::string_view text, std::vector<StackEntry>& ops, CEvaluation& eval)
 {
     auto flushTop = [&] {
         eval.Entry(ops.back());
@@ -288,11 +288,11 @@ int Convert(std::string_view text, std::vector<StackEntry>& ops, Evaluation& eva
     std::size_t p = 0;
     while (p < text.size()) {
         const auto c = static_cast<unsigned char>(text[p]);
-        const CharKind kind = kChars.kind[c];
+        const ECharKind kind = kChars.kind[c];
 
         // A name waits on the operator stack for its arguments; at the end of the text it is
         // evaluated at once.
-        if (kind == CharKind::Letter) {
+        if (kind == ECharKind::Letter) {
             const std::size_t begin = p;
             while (p < text.size() && byteclass::IsLetter(static_cast<unsigned char>(text[p])))
                 ++p;
@@ -318,17 +318,17 @@ int Convert(std::string_view text, std::vector<StackEntry>& ops, Evaluation& eva
         }
 
         switch (kind) {
-        case CharKind::Operator:
+        case ECharKind::Operator:
             // Left to right within a level: an entry of the same or a higher level goes first.
             while (!ops.empty() && GetPriority(c, ops.back().first) <= 0)
                 flushTop();
             ops.emplace_back(c, p, 1);
             break;
-        case CharKind::Open:
+        case ECharKind::Open:
             ops.emplace_back(c, p, 1);
             ++depth;
             break;
-        case CharKind::Close:
+        case ECharKind::Close:
             if (ops.empty())
                 return CALC_ERR_PAREN;
             while (ops.back().first != '(') {
@@ -342,15 +342,15 @@ int Convert(std::string_view text, std::vector<StackEntry>& ops, Evaluation& eva
             if (!ops.empty() && byteclass::IsLetter(ops.back().first))
                 flushTop();
             break;
-        case CharKind::Comma:
+        case ECharKind::Comma:
             if (depth == 0)
                 return kReadWithoutSeparators;
             // A comma completes its argument; its "(" stays.
             while (!ops.empty() && ops.back().first != '(')
                 flushTop();
             break;
-        case CharKind::Letter: break; // read above
-        case CharKind::Other: p = eval.Number(p); continue;
+        case ECharKind::Letter: break; // read above
+        case ECharKind::Other: p = eval.Number(p); continue;
         }
         ++p;
     }
@@ -381,14 +381,14 @@ int CCalculator::Calculate(std::string_view formula, double& result) const
     for (;;) {
         ops.clear();
         values.clear();
-        Evaluation eval(*this, text, values);
+        CEvaluation eval(*this, text, values);
         code = Convert(text, ops, eval);
         if (code == kReadWithoutSeparators) {
             text = WithoutGroupSeparators(text, copy); // has no such comma: this runs once
             continue;
         }
-        if (code == CALC_OK && eval.error() != 0)
-            code = eval.error();
+        if (code == CALC_OK && eval.Error() != 0)
+            code = eval.Error();
         break;
     }
     if (code == CALC_OK && values.empty())

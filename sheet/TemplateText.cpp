@@ -9,7 +9,7 @@ namespace {
 
 // Walks a text character by character in code page 932: a lead byte and the byte after it are
 // one character, so that a '[' or ']' trail byte is never taken for a bracket.
-class CharacterWalk
+class CCharacterWalk
 {
 public:
     // Whether the next byte starts a character.
@@ -62,7 +62,7 @@ std::string ReplacePlaceholder(std::string_view content, std::string_view placeh
     const std::vector<bool> starts = PatternStarts(content, placeholder);
     std::string result;
     result.reserve(content.size());
-    CharacterWalk walk;
+    CCharacterWalk walk;
     std::size_t i = 0;
     while (i < content.size()) {
         if (walk.AtCharacterStart() && starts[i]) {
@@ -82,7 +82,7 @@ std::string ReplacePlaceholder(std::string_view content, std::string_view placeh
 
 bool HasPlaceholderStart(std::string_view content)
 {
-    CharacterWalk walk;
+    CCharacterWalk walk;
     for (std::size_t i = 0; i < content.size(); ++i) {
         if (walk.AtCharacterStart() && content[i] == '[')
             return true;
@@ -96,7 +96,7 @@ std::vector<std::string> CollectTemplateNames(std::string_view content)
     std::vector<std::string> names;
     std::unordered_set<std::string_view> seen;
     // One pass: outside a name a '[' opens one; inside, the next ']' closes it.
-    CharacterWalk walk;
+    CCharacterWalk walk;
     std::size_t open = std::string_view::npos;
     for (std::size_t i = 0; i < content.size(); ++i) {
         if (walk.AtCharacterStart()) {

@@ -6,7 +6,8 @@
 #
 #   run      build and start the program: the executable, its help reader and its help file
 #   test     every test of make test: unit tests (and the benchmarks they build beside them), the
-#            sanitizer build under a comma-decimal locale, the fuzz targets, the format check
+#            sanitizer build under a comma-decimal locale, the fuzz targets, the format and naming
+#            checks
 #   bench    the benchmarks and the programs they measure against
 #   package  the .deb of make package and its checks
 #   fresh    make fresh-check: a Debian 12 root of its own (debootstrap) and an X server for the
@@ -32,6 +33,7 @@ test=(
   x11-utils                       # xwininfo, which reads the window's class on that server
   weston qt6-wayland              # a Wayland compositor and Qt's plugin for the Wayland runs
   git clang-format                # the format check over the files git knows
+  clang-tidy                      # the naming check (readability-identifier-naming)
   appstream desktop-file-utils    # appstreamcli and desktop-file-validate check the desktop files
   libchm-bin                      # extract_chmLib, a second reader the help file test checks with
   fonts-dejavu-core fonts-dejavu-extra  # DejaVu Sans Mono in the four faces the font dialog test picks

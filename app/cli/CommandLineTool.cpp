@@ -38,15 +38,15 @@ constexpr const char* kUsage =
 
 // Output through one buffer of our own: written in large blocks into a pipe or a file, after
 // every line on a terminal so that the tool can be used interactively.
-class LineWriter
+class CLineWriter
 {
 public:
-    LineWriter(std::FILE* file) : m_file(file), m_lineBuffered(isatty(fileno(file)) != 0)
+    CLineWriter(std::FILE* file) : m_file(file), m_lineBuffered(isatty(fileno(file)) != 0)
     {
         m_buffer.reserve(kBlock + 4096);
     }
 
-    std::string& buffer() { return m_buffer; }
+    std::string& Buffer() { return m_buffer; }
 
     void EndLine()
     {
@@ -97,10 +97,10 @@ bool IsAscii(std::string_view text)
 }
 
 // Answers lines the way the sheet's Enter command does, converting around the engine.
-class LineCalculator
+class CLineCalculator
 {
 public:
-    LineCalculator(const CalcOptions& options, LineWriter& writer)
+    CLineCalculator(const CalcOptions& options, CLineWriter& writer)
         : m_options(options), m_writer(writer)
     {}
 
@@ -117,7 +117,7 @@ public:
             std::replace(withoutNul.begin(), withoutNul.end(), '\0', '?');
             line = withoutNul;
         }
-        std::string& out = m_writer.buffer();
+        std::string& out = m_writer.Buffer();
         if (!line.empty()) {
             const bool convert = !m_options.cp932 && !IsAscii(line);
             const std::string cp932 = convert ? Utf8ToCp932(line) : std::string();
@@ -136,7 +136,7 @@ public:
 
     void AnswerTooLong()
     {
-        m_writer.buffer() += m_options.cp932 ? Utf8ToCp932(kTooLongMessage) : kTooLongMessage;
+        m_writer.Buffer() += m_options.cp932 ? Utf8ToCp932(kTooLongMessage) : kTooLongMessage;
         m_writer.EndLine();
     }
 
@@ -150,14 +150,14 @@ private:
     }
 
     const CalcOptions& m_options;
-    LineWriter& m_writer;
+    CLineWriter& m_writer;
     double m_lastAnswer = 0;
     std::string m_utf8Messages[8];
 };
 
 // Reads `in` in blocks and answers every line: LF ends a line, a CR before it is dropped, and a
 // last line without LF counts. Memory stays at one block plus kMaxLineBytes.
-bool AnswerStream(std::FILE* in, LineCalculator& calculator)
+bool AnswerStream(std::FILE* in, CLineCalculator& calculator)
 {
     constexpr std::size_t kBlock = 256 * 1024;
     std::string pending;  // the start of a line that runs past the end of a block
@@ -224,8 +224,8 @@ int RunCalc(std::span<const char* const> args, std::FILE* in, std::FILE* out, st
             break;
     }
 
-    LineWriter writer(out);
-    LineCalculator calculator(options, writer);
+    CLineWriter writer(out);
+    CLineCalculator calculator(options, writer);
     bool readOk = true;
     if (i < args.size()) {
         for (; i < args.size(); ++i)

@@ -97,7 +97,7 @@ void COptDlg::DoDataExchange(CDataExchange& dx)
     if (dx.Saving())
         m_bAutoSave = ticked ? 1 : 0;
     dx.Text(m_file, m_strLogFile);
-    dx.Value(m_taxRate, m_nTaxRate);
+    dx.Value(m_taxRate, m_taxPercent);
 }
 
 int COptDlg::exec()
@@ -164,14 +164,14 @@ bool RunOptionsCommand(ISettingsStore& store, IDesktop& desktop,
 {
     COptDlg dialog(desktop, owner);
     dialog.m_bAutoSave = store.GetInt("System", "Log", 1);
-    dialog.m_strDefaultLogFile = defaultLogPath();
-    dialog.m_strLogFile = ReadLogFileSetting(store, dialog.m_strDefaultLogFile);
-    dialog.m_nTaxRate = ReadTaxPercent(store);
+    dialog.m_defaultLogFile = defaultLogPath();
+    dialog.m_strLogFile = ReadLogFileSetting(store, dialog.m_defaultLogFile);
+    dialog.m_taxPercent = ReadTaxPercent(store);
     dialog.SetCommit([&] {
-        const std::string logFile = LogFileToStore(dialog.m_strLogFile, dialog.m_strDefaultLogFile);
+        const std::string logFile = LogFileToStore(dialog.m_strLogFile, dialog.m_defaultLogFile);
         const SettingsValue values[] = {{"System", "Log", dialog.m_bAutoSave},
                                         {"System", "LogFile", std::string_view(logFile)},
-                                        {"View", "TaxRate", dialog.m_nTaxRate}};
+                                        {"View", "TaxRate", dialog.m_taxPercent}};
         if (store.WriteValues(values))
             return true;
         ReportSettingsWriteFailure(desktop, &dialog, store);

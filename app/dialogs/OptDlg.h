@@ -37,8 +37,8 @@ public:
     int m_bAutoSave = 0;  // non-zero: ticked
     QString m_strLogFile; // as typed; may be empty or relative
     // The default log path, which an empty stored name stands for (LogFileToStore).
-    QString m_strDefaultLogFile;
-    int m_nTaxRate = 5; // percent, kMinTaxPercent to kMaxTaxPercent
+    QString m_defaultLogFile;
+    int m_taxPercent = 5; // percent, kMinTaxPercent to kMaxTaxPercent
 
     int exec() override;
     void accept() override;

@@ -77,10 +77,10 @@ bool CRecentFileList::Change(const std::function<void(std::vector<QString>&)>& c
         // the failures after it until a write succeeds.
         entries = m_entries;
         change(entries);
-        if (!m_bFailureShown)
+        if (!m_failureShown)
             ReportSettingsWriteFailure(m_desktop, nullptr, m_store);
     }
-    m_bFailureShown = !written;
+    m_failureShown = !written;
     if (entries == m_entries)
         return false; // reopening the latest file, as every start with the log does
     m_entries = std::move(entries);

@@ -56,5 +56,5 @@ private:
     std::size_t m_size;
     std::vector<QString> m_entries;
     std::function<void()> m_onChange;
-    bool m_bFailureShown = false;
+    bool m_failureShown = false;
 };

@@ -95,11 +95,11 @@ CVornyDoc::CVornyDoc(IDocumentHost& host, ISettingsStore& store, CRecentFileList
 
 bool CVornyDoc::FileNew()
 {
-    if (m_bHasDocument && !SaveModified())
+    if (m_hasDocument && !SaveModified())
         return false;
     if (!OnNewDocument())
         return false;
-    m_bHasDocument = true;
+    m_hasDocument = true;
     m_strTitle = Untitled();
     m_host.TitleChanged();
     m_host.InitialUpdate();
@@ -117,7 +117,7 @@ CVornyDoc::EOpenResult CVornyDoc::FileOpen()
 CVornyDoc::EOpenResult CVornyDoc::OpenDocumentFile(const QString& path)
 {
     const QString fullPath = FullPath(path);
-    if (m_bHasDocument && !fullPath.isEmpty() && SameFilePath(m_strPathName, fullPath)) {
+    if (m_hasDocument && !fullPath.isEmpty() && SameFilePath(m_pathName, fullPath)) {
         m_host.Activate();
         return EOpenResult::AlreadyOpen;
     }
@@ -125,7 +125,7 @@ CVornyDoc::EOpenResult CVornyDoc::OpenDocumentFile(const QString& path)
     // other's record.
     if (!m_host.ClaimDocument(fullPath))
         return EOpenResult::Cancelled;
-    if (m_bHasDocument && !SaveModified()) {
+    if (m_hasDocument && !SaveModified()) {
         m_host.DropClaim();
         return EOpenResult::Cancelled;
     }
@@ -133,7 +133,7 @@ CVornyDoc::EOpenResult CVornyDoc::OpenDocumentFile(const QString& path)
         m_host.DropClaim();
         return EOpenResult::Failed;
     }
-    m_bHasDocument = true;
+    m_hasDocument = true;
     SetPathName(fullPath);
     m_host.InitialUpdate();
     return EOpenResult::Opened;
@@ -160,11 +160,11 @@ CVornyDoc::EOpenResult CVornyDoc::OpenRecentFile(std::size_t index)
 
 bool CVornyDoc::OnNewDocument()
 {
-    m_strPathName.clear();
-    m_bIsLog = IsLogPath({});
-    m_bModified = false;
+    m_pathName.clear();
+    m_isLog = IsLogPath({});
+    m_modified = false;
     m_diskStamp = {};
-    m_bCutAtNul = false;
+    m_cutAtNul = false;
     m_host.Sheet().SetText("");
     OfferRecoveryCopy({}, {});
     return true;
@@ -190,15 +190,15 @@ bool CVornyDoc::OnOpenDocument(const QString& path)
         return false;
     }
     m_diskStamp = FileStampOf(ResolveFileLinks(path));
-    m_bCutAtNul = false;
+    m_cutAtNul = false;
     if (const std::size_t nul = text.find('\0'); nul != std::string::npos) {
         text.resize(nul);
-        m_bCutAtNul = true;
+        m_cutAtNul = true;
         Tell(QStringLiteral("%1 には NUL 文字があるため、その位置から後ろは表示されません。")
                  .arg(path));
     }
     m_host.Sheet().SetText(text);
-    m_bModified = false;
+    m_modified = false;
     OfferRecoveryCopy(path, text);
     return true;
 }
@@ -227,16 +227,16 @@ bool CVornyDoc::SaveText(const QString& path, std::string_view text)
         return false;
     }
     m_diskStamp = FileStampOf(ResolveFileLinks(path));
-    m_bCutAtNul = false;
-    m_bModified = false;
+    m_cutAtNul = false;
+    m_modified = false;
     return true;
 }
 
 bool CVornyDoc::MayOverwrite(const QString& path)
 {
-    if (m_strPathName.isEmpty() || !SameFilePath(path, m_strPathName))
+    if (m_pathName.isEmpty() || !SameFilePath(path, m_pathName))
         return true; // Save As asked about the file already
-    if (m_bCutAtNul &&
+    if (m_cutAtNul &&
         Tell(QStringLiteral("%1 の NUL 文字から後ろは表示されていないため、上書きすると失われます。"
                             "上書きしますか?")
                  .arg(path),
@@ -254,31 +254,31 @@ bool CVornyDoc::MayOverwrite(const QString& path)
 
 bool CVornyDoc::SaveModified(ECloseMode mode)
 {
-    if (!m_bHasDocument)
+    if (!m_hasDocument)
         return true;
-    m_bUnattended = mode == ECloseMode::Unattended;
+    m_unattended = mode == ECloseMode::Unattended;
     struct ResetMode
     {
         bool& unattended;
         ~ResetMode() { unattended = false; }
-    } const resetMode{m_bUnattended};
+    } const resetMode{m_unattended};
 
     if (!IsLogDocument()) {
-        if (!m_bModified) {
+        if (!m_modified) {
             // Unattended, a copy that a question cut short offered is kept for the next start.
-            if (!m_bUnattended)
-                DiscardRecoveryCopy(m_strPathName);
+            if (!m_unattended)
+                DiscardRecoveryCopy(m_pathName);
             return true;
         }
         // Nobody to ask: the changes wait in the recovery copy, and the file is left alone.
-        if (m_bUnattended) {
+        if (m_unattended) {
             KeepRecoveryCopy();
             return true;
         }
         switch (Tell(QStringLiteral("%1 への変更を保存しますか?").arg(m_strTitle),
                      EMessageButtons::YesNoCancel)) {
         case EMessageResult::Yes: return DoFileSave();
-        case EMessageResult::No: DiscardRecoveryCopy(m_strPathName); return true;
+        case EMessageResult::No: DiscardRecoveryCopy(m_pathName); return true;
         case EMessageResult::Ok:
         case EMessageResult::Cancel: return false;
         }
@@ -291,16 +291,16 @@ bool CVornyDoc::SaveModified(ECloseMode mode)
     ISheetControl& sheet = m_host.Sheet();
     const std::string text = sheet.GetText();
     const std::string kept = WithOneFinalLineEnd(text);
-    if (m_bModified && !DoSave(m_strPathName, &kept)) {
+    if (m_modified && !DoSave(m_pathName, &kept)) {
         // A cancelled Save As of the untitled log keeps the program running, as the user chose.
-        if (m_strPathName.isEmpty() && !m_bUnattended)
+        if (m_pathName.isEmpty() && !m_unattended)
             return false;
-        if (m_bUnattended)
+        if (m_unattended)
             KeepRecoveryCopy(); // the program ends all the same
         else if (!CloseUnsaved())
             return false;
-    } else if (m_bModified || !m_bUnattended) {
-        DiscardRecoveryCopy(m_strPathName);
+    } else if (m_modified || !m_unattended) {
+        DiscardRecoveryCopy(m_pathName);
     }
     if (kept != text)
         sheet.SetText(kept);
@@ -309,7 +309,7 @@ bool CVornyDoc::SaveModified(ECloseMode mode)
 
 bool CVornyDoc::CloseUnsaved()
 {
-    const QString name = m_strPathName.isEmpty() ? m_strTitle : m_strPathName;
+    const QString name = m_pathName.isEmpty() ? m_strTitle : m_pathName;
     if (KeepRecoveryCopy())
         return Tell(QStringLiteral("%1 を保存できませんでした。保存しないで閉じますか?\n"
                                    "計算の記録は保存されていて、次に開くときに復元できます。")
@@ -323,12 +323,12 @@ bool CVornyDoc::CloseUnsaved()
 
 bool CVornyDoc::KeepRecoveryCopy()
 {
-    if (!m_recovery || !m_bHasDocument || !m_bModified)
-        return m_bHasDocument && !m_bModified;
+    if (!m_recovery || !m_hasDocument || !m_modified)
+        return m_hasDocument && !m_modified;
     const bool written =
-        m_recovery->Write(m_strPathName, m_host.Sheet().GetText()) == EFileError::None;
+        m_recovery->Write(m_pathName, m_host.Sheet().GetText()) == EFileError::None;
     // The program ends after an unattended close: the copy is in place first.
-    if (written && m_bUnattended)
+    if (written && m_unattended)
         m_recovery->Flush();
     return written;
 }
@@ -357,7 +357,7 @@ bool CVornyDoc::OfferRecoveryCopy(const QString& path, std::string_view fileText
     if (Tell(question, EMessageButtons::YesNo, cautious) != EMessageResult::Yes)
         return false;
     m_host.Sheet().SetText(copy->bytes);
-    m_bModified = true; // the usual close rules save it
+    m_modified = true; // the usual close rules save it
     return true;
 }
 
@@ -369,7 +369,7 @@ void CVornyDoc::DiscardRecoveryCopy(const QString& path) const
 
 EMessageResult CVornyDoc::Tell(const QString& text, EMessageButtons buttons, bool cautious)
 {
-    if (!m_bUnattended)
+    if (!m_unattended)
         return m_host.Desktop().ShowMessage({m_host.DialogParent(), MessageBoxCaption(), text,
                                              EMessageIcon::Exclamation, buttons, cautious});
     std::fprintf(stderr, "brunovelt: %s\n", text.toLocal8Bit().constData());
@@ -378,21 +378,21 @@ EMessageResult CVornyDoc::Tell(const QString& text, EMessageButtons buttons, boo
 
 bool CVornyDoc::SaveLogNow()
 {
-    if (!m_bHasDocument || !m_bIsLog || m_strPathName.isEmpty() || !m_bModified)
-        return !m_bModified;
-    m_bUnattended = true;
-    const bool saved = SaveText(m_strPathName, WithOneFinalLineEnd(m_host.Sheet().GetText()));
-    m_bUnattended = false;
+    if (!m_hasDocument || !m_isLog || m_pathName.isEmpty() || !m_modified)
+        return !m_modified;
+    m_unattended = true;
+    const bool saved = SaveText(m_pathName, WithOneFinalLineEnd(m_host.Sheet().GetText()));
+    m_unattended = false;
     return saved;
 }
 
 bool CVornyDoc::DoFileSave()
 {
     // A file the user may not write is saved under another name instead.
-    const QFileInfo file(m_strPathName);
-    if (!m_strPathName.isEmpty() && file.exists() && !file.isWritable())
+    const QFileInfo file(m_pathName);
+    if (!m_pathName.isEmpty() && file.exists() && !file.isWritable())
         return DoSave({});
-    return DoSave(m_strPathName);
+    return DoSave(m_pathName);
 }
 
 bool CVornyDoc::DoSaveAs()
@@ -404,16 +404,16 @@ bool CVornyDoc::DoSave(const QString& pathName, const std::string* text)
 {
     QString path = pathName;
     if (path.isEmpty()) {
-        if (m_bUnattended)
+        if (m_unattended)
             return false;
         const std::optional<QString> chosen =
-            m_host.AskSaveAsPath(m_strPathName.isEmpty() ? m_strTitle : m_strPathName);
+            m_host.AskSaveAsPath(m_pathName.isEmpty() ? m_strTitle : m_pathName);
         if (!chosen || chosen->isEmpty())
             return false;
         path = FullPath(*chosen);
     }
     // A file that another window has open is not written over from this one.
-    const bool newName = !SameFilePath(path, m_strPathName);
+    const bool newName = !SameFilePath(path, m_pathName);
     if (newName && !m_host.ClaimDocument(path))
         return false;
     // A failed save has left any file at `path` as it was, so there is nothing to remove.
@@ -423,7 +423,7 @@ bool CVornyDoc::DoSave(const QString& pathName, const std::string* text)
         return false;
     }
     // The file holds the sheet now: no copy is needed, under the old name or the new.
-    DiscardRecoveryCopy(m_strPathName);
+    DiscardRecoveryCopy(m_pathName);
     DiscardRecoveryCopy(path);
     SetPathName(path);
     return true;
@@ -440,8 +440,8 @@ bool CVornyDoc::IsLogPath(const QString& path) const
 
 void CVornyDoc::SetPathName(const QString& path)
 {
-    m_strPathName = path;
-    m_bIsLog = IsLogPath(path);
+    m_pathName = path;
+    m_isLog = IsLogPath(path);
     m_strTitle = QFileInfo(path).fileName();
     m_recentFiles.Add(path);
     m_host.TitleChanged();

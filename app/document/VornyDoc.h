@@ -129,15 +129,15 @@ public:
     // string while it is 0. Decided when the document gets its path name (New, Open, Save As),
     // so that a change of the setting while the log is open does not turn its record into an
     // ordinary sheet that a signal or the session's end would leave unsaved.
-    bool IsLogDocument() const { return m_bIsLog; }
+    bool IsLogDocument() const { return m_isLog; }
 
-    bool HasDocument() const { return m_bHasDocument; }
-    const QString& GetPathName() const { return m_strPathName; }
+    bool HasDocument() const { return m_hasDocument; }
+    const QString& GetPathName() const { return m_pathName; }
     const QString& GetTitle() const { return m_strTitle; } // "無題" for a new sheet
     // Sets the path name and title (the file's name) and adds the file to the recent list.
     void SetPathName(const QString& path);
-    bool IsModified() const { return m_bModified; }
-    void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
+    bool IsModified() const { return m_modified; }
+    void SetModifiedFlag(bool modified = true) { m_modified = modified; }
 
 private:
     // Saves `text` (the sheet's when none) to `path`, or, when it is empty, to a path asked for
@@ -167,13 +167,13 @@ private:
     std::function<QString()> m_defaultLogPath;
 
     const CRecoveryCopies* m_recovery = nullptr;
-    bool m_bUnattended = false; // an unattended close is under way
+    bool m_unattended = false; // an unattended close is under way
 
-    bool m_bHasDocument = false;
-    FileStamp m_diskStamp;    // the file as it was read or last saved
-    bool m_bCutAtNul = false; // the file held a NUL: the sheet shows what came before it
-    QString m_strPathName;
+    bool m_hasDocument = false;
+    FileStamp m_diskStamp;   // the file as it was read or last saved
+    bool m_cutAtNul = false; // the file held a NUL: the sheet shows what came before it
+    QString m_pathName;
     QString m_strTitle;
-    bool m_bModified = false;
-    bool m_bIsLog = false;
+    bool m_modified = false;
+    bool m_isLog = false;
 };

@@ -55,6 +55,6 @@ public:
     static void RemoveStale(const QString& name);
 
 private:
-    struct SState;
-    std::unique_ptr<SState> m_state;
+    struct CState;
+    std::unique_ptr<CState> m_state;
 };

@@ -152,7 +152,7 @@ QByteArray AskLocalChannel(const QString& name, const QByteArray& request, const
 
 // A connection being served: what it sent so far, the notifier that reads it and when it is
 // given up.
-struct SClient
+struct Client
 {
     CDescriptor socket;
     QByteArray received;
@@ -160,13 +160,13 @@ struct SClient
     std::chrono::steady_clock::time_point deadline;
 };
 
-struct CLocalListener::SState
+struct CLocalListener::CState
 {
     std::function<QByteArray(const QByteArray&)> onRequest;
     CDescriptor socket;
     QByteArray path; // the socket file, removed when the listener ends
     std::unique_ptr<QSocketNotifier> notifier;
-    std::list<SClient> clients;
+    std::list<Client> clients;
     QTimer idleCheck; // closes connections past their deadline, and takes accepting up again
 
     void Accept()
@@ -187,12 +187,12 @@ struct CLocalListener::SState
             CDescriptor accepted(fd);
             if (clients.size() >= CLocalListener::kMostConnections || !IsOwnUser(fd))
                 continue; // closed at once
-            SClient& client = clients.emplace_back(
-                SClient{std::move(accepted),
-                        {},
-                        nullptr,
-                        std::chrono::steady_clock::now() +
-                            std::chrono::milliseconds(CLocalListener::kIdleMs)});
+            Client& client = clients.emplace_back(
+                Client{std::move(accepted),
+                       {},
+                       nullptr,
+                       std::chrono::steady_clock::now() +
+                           std::chrono::milliseconds(CLocalListener::kIdleMs)});
             client.notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
             const auto at = std::prev(clients.end());
             QObject::connect(client.notifier.get(), &QSocketNotifier::activated,
@@ -216,9 +216,9 @@ struct CLocalListener::SState
             idleCheck.stop();
     }
 
-    void Read(std::list<SClient>::iterator at)
+    void Read(std::list<Client>::iterator at)
     {
-        SClient& client = *at;
+        Client& client = *at;
         char buffer[kLongestRequest + 1];
         const ssize_t got = ::recv(client.socket.Get(), buffer, sizeof buffer, 0);
         if (got < 0 && (errno == EINTR || errno == EAGAIN))
@@ -251,7 +251,7 @@ struct CLocalListener::SState
     }
 
     // Closes the connection; its notifier goes later, as it may be the one calling.
-    void End(std::list<SClient>::iterator at)
+    void End(std::list<Client>::iterator at)
     {
         at->notifier->setEnabled(false);
         at->notifier.release()->deleteLater();
@@ -260,11 +260,11 @@ struct CLocalListener::SState
 };
 
 CLocalListener::CLocalListener(std::function<QByteArray(const QByteArray&)> onRequest)
-    : m_state(std::make_unique<SState>())
+    : m_state(std::make_unique<CState>())
 {
     m_state->onRequest = std::move(onRequest);
     m_state->idleCheck.setInterval(kIdleMs / 3);
-    SState* state = m_state.get();
+    CState* state = m_state.get();
     QObject::connect(&m_state->idleCheck, &QTimer::timeout, &m_state->idleCheck,
                      [state] { state->CheckIdle(); });
 }
@@ -273,7 +273,7 @@ CLocalListener::~CLocalListener()
 {
     m_state->idleCheck.stop();
     m_state->notifier.reset();
-    for (SClient& client : m_state->clients)
+    for (Client& client : m_state->clients)
         client.notifier.reset();
     if (!m_state->path.isEmpty())
         ::unlink(m_state->path.constData());
@@ -298,7 +298,7 @@ CLocalListener::EListen CLocalListener::Listen(const QString& name)
     m_state->socket = std::move(socket);
     m_state->notifier =
         std::make_unique<QSocketNotifier>(m_state->socket.Get(), QSocketNotifier::Read);
-    SState* state = m_state.get();
+    CState* state = m_state.get();
     QObject::connect(m_state->notifier.get(), &QSocketNotifier::activated, m_state->notifier.get(),
                      [state] { state->Accept(); });
     return EListen::Listening;

@@ -33,14 +33,14 @@ QByteArray AskLocalChannel(const QString& name, const QByteArray& request, const
     return received;
 }
 
-struct CLocalListener::SState
+struct CLocalListener::CState
 {
     std::function<QByteArray(const QByteArray&)> onRequest;
     QLocalServer server;
 };
 
 CLocalListener::CLocalListener(std::function<QByteArray(const QByteArray&)> onRequest)
-    : m_state(std::make_unique<SState>())
+    : m_state(std::make_unique<CState>())
 {
     m_state->onRequest = std::move(onRequest);
     m_state->server.setSocketOptions(QLocalServer::UserAccessOption);
@@ -54,7 +54,7 @@ CLocalListener::EListen CLocalListener::Listen(const QString& name)
     if (!server.listen(name))
         return server.serverError() == QAbstractSocket::AddressInUseError ? EListen::NameInUse
                                                                           : EListen::Failed;
-    SState* state = m_state.get();
+    CState* state = m_state.get();
     QObject::connect(&server, &QLocalServer::newConnection, &server, [state] {
         while (QLocalSocket* client = state->server.nextPendingConnection()) {
             QObject::connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);

@@ -104,20 +104,20 @@ bool CVornyApp::InitInstance(const QStringList& arguments)
     QString path;
     // A log that cannot be made or read gives its message and then an untitled sheet, so that
     // the options that name it can be reached; a file named on the command line ends the start.
-    if (!DocumentToOpen(file, path) && m_bQuitRequested)
+    if (!DocumentToOpen(file, path) && m_quitRequested)
         return false;
     if (!ClaimDocument(path))
         return false;
     m_instance->Serve(path);
     bool opened = path.isEmpty() ? m_doc->FileNew()
                                  : m_doc->OpenDocumentFile(path) == CVornyDoc::EOpenResult::Opened;
-    if (!opened && !file && !path.isEmpty() && !m_bQuitRequested) {
+    if (!opened && !file && !path.isEmpty() && !m_quitRequested) {
         m_instance->Serve({});
         opened = m_doc->FileNew();
     }
     // A quit signal at a question of the start ends it there: nothing was changed yet, and a
     // recovery copy on offer stays for the next start.
-    if (!opened || m_bQuitRequested)
+    if (!opened || m_quitRequested)
         return false;
 
     m_frame->show();
@@ -185,7 +185,7 @@ bool CVornyApp::OnCommand(int id)
 
 bool CVornyApp::CloseCheck()
 {
-    if (m_bClosedUnattended || !m_doc || !m_doc->HasDocument())
+    if (m_closedUnattended || !m_doc || !m_doc->HasDocument())
         return true;
     m_recoveryTimer.stop();
     return m_doc->SaveModified();
@@ -193,7 +193,7 @@ bool CVornyApp::CloseCheck()
 
 void CVornyApp::OnQuitSignal()
 {
-    m_bQuitRequested = true;
+    m_quitRequested = true;
     // The questions on screen are closed as if cancelled, and the close follows once the code
     // that asked them has gone on, back in the main loop.
     for (int i = 0; i < 16; ++i) {
@@ -217,11 +217,11 @@ void CVornyApp::CloseWhenUnwound()
 
 void CVornyApp::CloseUnattended()
 {
-    if (m_doc && m_doc->HasDocument() && !m_bClosedUnattended) {
+    if (m_doc && m_doc->HasDocument() && !m_closedUnattended) {
         m_recoveryTimer.stop();
         m_doc->SaveModified(CVornyDoc::ECloseMode::Unattended);
     }
-    m_bClosedUnattended = true;
+    m_closedUnattended = true;
     m_frame->close();
 }
 
@@ -310,7 +310,7 @@ bool CVornyApp::ClaimDocument(const QString& path)
         return true;
     switch (m_instance->Claim(path)) {
     case CSingleInstance::EClaim::Owner: return true;
-    case CSingleInstance::EClaim::HandedOver: m_bHandedOver = true; return false;
+    case CSingleInstance::EClaim::HandedOver: m_handedOver = true; return false;
     case CSingleInstance::EClaim::OpenElsewhere: break;
     }
     ShowMessageBox(m_desktop, m_frame && m_frame->isVisible() ? m_frame.get() : nullptr,
@@ -354,9 +354,9 @@ void CVornyApp::KeepRecord(bool answered)
     // each answer instead, and the user is told once.
     if (answered && m_doc->IsLogDocument())
         m_doc->SaveLogNow();
-    if (m_bCopyFailureShown)
+    if (m_copyFailureShown)
         return;
-    m_bCopyFailureShown = true;
+    m_copyFailureShown = true;
     ShowMessageBox(
         m_desktop, m_frame.get(),
         QStringLiteral("復元用のコピーを %1 に保存できません。"

@@ -37,9 +37,9 @@ public:
     // already taken out). False ends the program: the document could not be opened, or it is open
     // in another window of the user's, which was brought to the front (HandedOver()).
     bool InitInstance(const QStringList& arguments);
-    bool HandedOver() const { return m_bHandedOver; }
+    bool HandedOver() const { return m_handedOver; }
     // A quit signal (SIGTERM, SIGHUP, SIGINT) came during the start-up.
-    bool QuitRequested() const { return m_bQuitRequested; }
+    bool QuitRequested() const { return m_quitRequested; }
 
     // The help-request filter: context requests (1) and set-contents requests (5) are dropped,
     // every other one goes to the main window's help display.
@@ -104,8 +104,8 @@ private:
     CRecoveryCopies m_recovery;
     QTimer m_recoveryTimer; // an edit is copied within two seconds
     std::unique_ptr<CSingleInstance> m_instance;
-    bool m_bHandedOver = false;
-    bool m_bQuitRequested = false;
-    bool m_bCopyFailureShown = false;
-    bool m_bClosedUnattended = false; // the close check ran already: the window just closes
+    bool m_handedOver = false;
+    bool m_quitRequested = false;
+    bool m_copyFailureShown = false;
+    bool m_closedUnattended = false; // the close check ran already: the window just closes
 };

@@ -154,10 +154,10 @@ QString CVornyView::FunctionHint() const
 void CVornyView::OnCaretMoved()
 {
     QString hint = FunctionHint();
-    if (hint == m_strHint)
+    if (hint == m_hint)
         return;
-    m_strHint = std::move(hint);
-    emit FunctionHintChanged(m_strHint);
+    m_hint = std::move(hint);
+    emit FunctionHintChanged(m_hint);
 }
 
 bool CVornyView::CaretLineHasFormula() const
@@ -269,19 +269,19 @@ void CVornyView::OnKeypad(int id)
 
 void CVornyView::KeepAnswerForm()
 {
-    m_bAnswered = true;
-    m_bLastAnswerComma = m_bComma;
+    m_answered = true;
+    m_lastAnswerComma = m_bComma;
 }
 
 void CVornyView::OnCopyAnswer()
 {
-    if (!m_bAnswered) {
+    if (!m_answered) {
         emit StatusNote(QStringLiteral("コピーする答えはまだありません"));
         return;
     }
     // The text as the sheet shows it, in the form it was written in, as plain text.
     std::string text;
-    AppendAnswerText(text, CALC_OK, m_dLastAnswer, m_bLastAnswerComma);
+    AppendAnswerText(text, CALC_OK, m_dLastAnswer, m_lastAnswerComma);
     const QString answer = QStringFromCp932(text);
     QGuiApplication::clipboard()->setText(answer);
     emit StatusNote(QStringLiteral("答え %1 をコピーしました").arg(answer));

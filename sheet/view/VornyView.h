@@ -114,11 +114,11 @@ private:
 
     double m_dLastAnswer = 0;
     double m_dMemory = 0;
-    bool m_bAnswered = false;        // m_dLastAnswer came from an answer, not the start's 0
-    bool m_bLastAnswerComma = false; // the form it was written in
+    bool m_answered = false;        // m_dLastAnswer came from an answer, not the start's 0
+    bool m_lastAnswerComma = false; // the form it was written in
     bool m_bComma;
     QFont m_font;
     SheetFontSettings m_fontSettings; // the stored values m_font stands for
     int m_nTabNo = 8;
-    QString m_strHint; // the function hint last reported
+    QString m_hint; // the function hint last reported
 };
