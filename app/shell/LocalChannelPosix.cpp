@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr std::size_t kLongestRequest = CLocalListener::kLongestRequest;
-
 // The address of the socket file at `name`; false when the path does not fit.
 bool SocketAddress(const QString& name, sockaddr_un& address)
 {
