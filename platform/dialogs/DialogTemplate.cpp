@@ -1,5 +1,7 @@
 #include "DialogTemplate.h"
 
+#include "DialogUnits.h"
+
 #include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
@@ -100,10 +102,10 @@ std::vector<PlacedControl> PlaceControls(const DialogTemplate& dialogTemplate)
 
 CDialogForm::CDialogForm(QDialog& form, const DialogTemplate& dialogTemplate,
                          std::initializer_list<std::pair<int, QLabel*>> links)
-    : m_units(UseDialogFont(form))
 {
+    const CDialogUnits units = UseDialogFont(form);
     form.setWindowTitle(QString::fromUtf8(dialogTemplate.title));
-    form.setFixedSize(m_units.Size(dialogTemplate.width, dialogTemplate.height));
+    form.setFixedSize(units.Size(dialogTemplate.width, dialogTemplate.height));
 
     QWidget* previousFocus = nullptr; // the last control so far that Tab reaches
     bool previousMadeBefore = false;
@@ -122,7 +124,7 @@ CDialogForm::CDialogForm(QDialog& form, const DialogTemplate& dialogTemplate,
         }
         if (!widget)
             continue;
-        widget->setGeometry(m_units.Rect(control.x, control.y, control.width, control.height));
+        widget->setGeometry(units.Rect(control.x, control.y, control.width, control.height));
         if (!control.accessibleName.isEmpty())
             widget->setAccessibleName(control.accessibleName);
         m_made.push_back({control.role, control.row, widget});

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DialogUnits.h"
-
 #include <QString>
 #include <QWidget>
 
@@ -81,8 +79,6 @@ public:
     CDialogForm(QDialog& form, const DialogTemplate& dialogTemplate,
                 std::initializer_list<std::pair<int, QLabel*>> links = {});
 
-    const CDialogUnits& Units() const { return m_units; }
-
     // The widget made for `role` in row `row`; nullptr when there is none of that class.
     template <class T> T* Control(int role, int row = 0) const
     {
@@ -99,6 +95,5 @@ private:
 
     QWidget* Find(int role, int row) const;
 
-    CDialogUnits m_units;
     std::vector<Made> m_made;
 };
