@@ -7,21 +7,20 @@
 
 class QLabel;
 class QPushButton;
+struct DialogTemplate;
 
 // The product's home page and the maker's contact address, as the About box shows them.
 QString HomePageAddress();
 QString ContactMailAddress();
 
 // "ﾊﾞｰｼﾞｮﾝ情報": the icon, the product name and version, the maker's notice, a link that writes
-// a mail to the maker and a link to the home page. Laid out in dialog units of the dialog font,
-// 201 wide and 91 high.
+// a mail to the maker and a link to the home page, laid out by Template().
 class CAboutDlg : public QDialog
 {
     Q_OBJECT
 
 public:
-    static constexpr int kWidthDlu = 201;
-    static constexpr int kHeightDlu = 91;
+    static const DialogTemplate& Template();
 
     // `owner` is the window the box is modal to and centred over.
     explicit CAboutDlg(IDesktop& desktop, QWidget* owner = nullptr);

@@ -1,7 +1,7 @@
 #include "OptDlg.h"
 
 #include "DialogPlacement.h"
-#include "DialogUnits.h"
+#include "DialogTemplate.h"
 #include "ISettingsStore.h"
 #include "Keypad.h"
 #include "LogPath.h"
@@ -13,7 +13,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -54,40 +53,47 @@ public:
 
 } // namespace
 
-COptDlg::COptDlg(IDesktop& desktop, QWidget* owner)
-    : QDialog(owner),
-      m_autoSave(new QCheckBox(QStringLiteral("計算画面をファイルに自動保存(&A)"), this)),
-      m_fileLabel(new QLabel(QStringLiteral("ファイル名(&F):"), this)), m_file(new QLineEdit(this)),
-      m_browse(new QPushButton(QStringLiteral("参照(&B)..."), this)),
-      m_taxLabel(new QLabel(QStringLiteral("消費税率(&T):"), this)), m_taxRate(new QSpinBox(this)),
-      m_ok(new QPushButton(QStringLiteral("OK"), this)),
-      m_cancel(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this)), m_desktop(desktop)
-{
-    setWindowTitle(QStringLiteral("設定"));
-    const CDialogUnits units = UseDialogFont(*this);
-    setFixedSize(units.Size(kWidthDlu, kHeightDlu));
+namespace {
 
-    m_autoSave->setGeometry(units.Rect(7, 10, 150, 10));
-    m_fileLabel->setGeometry(units.Rect(7, 29, 100, 8));
-    m_fileLabel->setBuddy(m_file);
-    m_file->setGeometry(units.Rect(7, 40, 150, 12));
-    m_browse->setGeometry(units.Rect(164, 39, 50, 14));
+enum : int { kAutoSave, kFile, kBrowse, kTaxRate, kOk, kCancel };
+
+// Tab follows the controls from top to bottom.
+constexpr DialogControl kControls[] = {
+    {EControl::Check, kAutoSave, "計算画面をファイルに自動保存(&A)", 7, 10, 150, 10},
+    {EControl::Label, kNoRole, "ファイル名(&F):", 7, 29, 100, 8},
+    {EControl::Edit, kFile, nullptr, 7, 40, 150, 12},
+    {EControl::Button, kBrowse, "参照(&B)...", 164, 39, 50, 14},
     // The rate TAX multiplies by: 5 % when the key was made, 10 % (8 % reduced) today.
-    m_taxLabel->setGeometry(units.Rect(7, 64, 56, 8));
-    m_taxLabel->setBuddy(m_taxRate);
-    m_taxRate->setGeometry(units.Rect(64, 62, 40, 12));
+    {EControl::Label, kNoRole, "消費税率(&T):", 7, 64, 56, 8},
+    {EControl::Number, kTaxRate, nullptr, 64, 62, 40, 12},
+    {EControl::Ok, kOk, "OK", 110, 90, 50, 14},
+    {EControl::Cancel, kCancel, "ｷｬﾝｾﾙ", 164, 90, 50, 14},
+};
+constexpr DialogPart kParts[] = {{kControls}};
+constexpr DialogTemplate kTemplate = {"設定", 221, 111, kParts};
+
+} // namespace
+
+const DialogTemplate& COptDlg::Template()
+{
+    return kTemplate;
+}
+
+COptDlg::COptDlg(IDesktop& desktop, QWidget* owner) : QDialog(owner), m_desktop(desktop)
+{
+    const CDialogForm form(*this, kTemplate);
+    m_autoSave = form.Control<QCheckBox>(kAutoSave);
+    m_file = form.Control<QLineEdit>(kFile);
+    m_browse = form.Control<QPushButton>(kBrowse);
+    m_taxRate = form.Control<QSpinBox>(kTaxRate);
+    m_ok = form.Control<QPushButton>(kOk);
+    m_cancel = form.Control<QPushButton>(kCancel);
+
     m_taxRate->setRange(kMinTaxPercent, kMaxTaxPercent);
     m_taxRate->setSuffix(QStringLiteral(" %"));
     m_taxRate->setToolTip(QStringLiteral("TAX ボタンが掛ける消費税率 (標準 10 %、軽減 8 %)"));
-    m_ok->setGeometry(units.Rect(110, 90, 50, 14));
-    m_ok->setDefault(true);
-    m_cancel->setGeometry(units.Rect(164, 90, 50, 14));
-    // Tab order follows the controls from top to bottom, as they are created.
     m_autoSave->setFocus();
-
     connect(m_browse, &QPushButton::clicked, this, &COptDlg::OnBrowse);
-    connect(m_ok, &QPushButton::clicked, this, &COptDlg::accept);
-    connect(m_cancel, &QPushButton::clicked, this, &COptDlg::reject);
 }
 
 void COptDlg::DoDataExchange(CDataExchange& dx)

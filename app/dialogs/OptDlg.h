@@ -13,24 +13,22 @@ class IDesktop;
 class ISettingsStore;
 class QCheckBox;
 class QFileDialog;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
+struct DialogTemplate;
 
 // "設定": automatic saving of the sheet to the log file on or off, the log file's name, and the
 // consumption-tax rate that the TAX key applies.
 // The members are exchanged with the controls: when the dialog opens they fill the controls;
 // OK copies the controls back, Cancel leaves the members as they were. Neither value is checked
-// here: every name is stored so that it reads back as the same file. Laid out in dialog units of
-// the dialog font, 221 wide and 111 high.
+// here: every name is stored so that it reads back as the same file. Laid out by Template().
 class COptDlg : public QDialog, public CDataExchangeClient
 {
     Q_OBJECT
 
 public:
-    static constexpr int kWidthDlu = 221;
-    static constexpr int kHeightDlu = 111;
+    static const DialogTemplate& Template();
 
     explicit COptDlg(IDesktop& desktop, QWidget* owner = nullptr);
 
@@ -46,10 +44,8 @@ public:
     void SetCommit(std::function<bool()> commit) { m_commit = std::move(commit); }
 
     QCheckBox* AutoSaveCheck() const { return m_autoSave; }
-    QLabel* FileLabel() const { return m_fileLabel; }
     QLineEdit* FileEdit() const { return m_file; }
     QPushButton* BrowseButton() const { return m_browse; }
-    QLabel* TaxRateLabel() const { return m_taxLabel; }
     QSpinBox* TaxRateBox() const { return m_taxRate; }
     QPushButton* OkButton() const { return m_ok; }
     QPushButton* CancelButton() const { return m_cancel; }
@@ -64,10 +60,8 @@ protected:
 
 private:
     QCheckBox* m_autoSave;
-    QLabel* m_fileLabel;
     QLineEdit* m_file;
     QPushButton* m_browse;
-    QLabel* m_taxLabel;
     QSpinBox* m_taxRate;
     QPushButton* m_ok;
     QPushButton* m_cancel;

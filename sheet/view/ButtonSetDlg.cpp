@@ -2,12 +2,10 @@
 
 #include "Cp932QString.h"
 #include "DataExchange.h"
-#include "DialogUnits.h"
+#include "DialogTemplate.h"
 #include "SettingsWriteFailure.h"
 
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 
 #include <string>
 #include <string_view>
@@ -15,47 +13,46 @@
 
 namespace {
 
-constexpr int kRowY[CButtonSetDlg::kButtons] = {58, 74, 91, 107, 124};
+enum : int { kTitle, kContent };
+
+constexpr DialogControl kHeader[] = {
+    {EControl::Label, kNoRole, "下に設定したものをボタンを押すことで挿入できます。", 5, 6, 200, 10},
+    {EControl::Paragraph, kNoRole,
+     "また[項目名]でパラメータを式中に設定できます。設定されたパラメータは挿入時に入力できます。",
+     8, 18, 197, 24},
+    {EControl::Label, kNoRole, "ボタン表示", 26, 44, 44, 8},
+    {EControl::Label, kNoRole, "内容", 73, 44, 40, 8},
+};
+constexpr int kRowTops[CButtonSetDlg::kButtons] = {58, 74, 91, 107, 124};
+// One row per button. The fields are named by the row's label and their column's heading, as a
+// screen reader cannot see the grid.
+constexpr DialogControl kRow[] = {
+    {EControl::Label, kNoRole, "P&%1:", 7, 2, 18, 8},
+    {EControl::Edit, kTitle, nullptr, 27, 0, 40, 12, "P%1 ボタン表示"},
+    {EControl::Edit, kContent, nullptr, 71, 0, 125, 12, "P%1 内容"},
+};
+constexpr DialogControl kButtonsPart[] = {
+    {EControl::Ok, kNoRole, "OK", 211, 9, 50, 14},
+    {EControl::Cancel, kNoRole, "ｷｬﾝｾﾙ", 211, 26, 50, 14},
+};
+constexpr DialogPart kParts[] = {{kHeader}, {kRow, kRowTops}, {kButtonsPart}};
+constexpr DialogTemplate kTemplate = {"Pボタン設定", 275, 141, kParts};
 
 } // namespace
+
+const DialogTemplate& CButtonSetDlg::Template()
+{
+    return kTemplate;
+}
 
 CButtonSetDlg::CButtonSetDlg(ISettingsStore& store, IDesktop& desktop, QWidget* parent)
     : QDialog(parent), m_store(store), m_desktop(desktop)
 {
-    setWindowTitle(QStringLiteral("Pボタン設定"));
-    const CDialogUnits units = UseDialogFont(*this);
-    setFixedSize(units.Size(275, 141));
-
-    auto* intro =
-        new QLabel(QStringLiteral("下に設定したものをボタンを押すことで挿入できます。"), this);
-    intro->setGeometry(units.Rect(5, 6, 200, 10));
-    auto* note = new QLabel(QStringLiteral("また[項目名]でパラメータを式中に設定できます。"
-                                           "設定されたパラメータは挿入時に入力できます。"),
-                            this);
-    note->setGeometry(units.Rect(8, 18, 197, 24));
-    note->setWordWrap(true);
-    (new QLabel(QStringLiteral("ボタン表示"), this))->setGeometry(units.Rect(26, 44, 44, 8));
-    (new QLabel(QStringLiteral("内容"), this))->setGeometry(units.Rect(73, 44, 40, 8));
-
+    const CDialogForm form(*this, kTemplate);
     for (int n = 0; n < kButtons; ++n) {
-        auto* label = new QLabel(QStringLiteral("P&%1:").arg(n + 1), this);
-        label->setGeometry(units.Rect(7, kRowY[n] + 2, 18, 8));
-        m_titleFields[n] = new QLineEdit(this);
-        m_titleFields[n]->setGeometry(units.Rect(27, kRowY[n], 40, 12));
-        m_contentFields[n] = new QLineEdit(this);
-        m_contentFields[n]->setGeometry(units.Rect(71, kRowY[n], 125, 12));
-        label->setBuddy(m_titleFields[n]);
-        // The row's label and its column heading, as a screen reader cannot see the grid.
-        m_titleFields[n]->setAccessibleName(QStringLiteral("P%1 ボタン表示").arg(n + 1));
-        m_contentFields[n]->setAccessibleName(QStringLiteral("P%1 内容").arg(n + 1));
+        m_titleFields[n] = form.Control<QLineEdit>(kTitle, n);
+        m_contentFields[n] = form.Control<QLineEdit>(kContent, n);
     }
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setGeometry(units.Rect(211, 9, 50, 14));
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    cancel->setGeometry(units.Rect(211, 26, 50, 14));
-    connect(ok, &QPushButton::clicked, this, &CButtonSetDlg::accept);
-    connect(cancel, &QPushButton::clicked, this, &CButtonSetDlg::reject);
 
     for (int n = 0; n < kButtons; ++n) {
         const std::string key = std::to_string(n + 1);

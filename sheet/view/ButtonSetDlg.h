@@ -8,16 +8,18 @@
 class CDataExchange;
 class IDesktop;
 class QLineEdit;
+struct DialogTemplate;
 
 // "Pボタン設定": the contents and captions of the template buttons P1 to P5. Reads the store when
 // it opens; OK writes all ten values, empty ones included, in one write. When that fails the
-// user is told why and the dialog stays open.
+// user is told why and the dialog stays open. Laid out by Template().
 class CButtonSetDlg : public QDialog
 {
     Q_OBJECT
 
 public:
     static constexpr int kButtons = 5;
+    static const DialogTemplate& Template();
 
     CButtonSetDlg(ISettingsStore& store, IDesktop& desktop, QWidget* parent = nullptr);
 

@@ -1,37 +1,43 @@
 #include "ParamDlg.h"
 
 #include "Cp932QString.h"
-#include "DialogUnits.h"
+#include "DialogTemplate.h"
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 
 namespace {
 
-constexpr int kRowY[CParamDlg::kRows] = {13, 31, 49, 67, 85};
+enum : int { kName, kValue };
+
+constexpr int kRowTops[CParamDlg::kRows] = {13, 31, 49, 67, 85};
+
+// One row per parameter: its name and the field for its value.
+constexpr DialogControl kRow[] = {
+    {EControl::Label, kName, "名前", 7, 2, 40, 8},
+    {EControl::Edit, kValue, nullptr, 49, 0, 88, 12},
+};
+constexpr DialogControl kButtons[] = {
+    {EControl::Ok, kNoRole, "OK", 144, 5, 50, 14},
+    {EControl::Cancel, kNoRole, "ｷｬﾝｾﾙ", 144, 22, 50, 14},
+};
+constexpr DialogPart kParts[] = {{kRow, kRowTops}, {kButtons}};
+constexpr DialogTemplate kTemplate = {"パラメータ", 204, 109, kParts};
 
 } // namespace
 
+const DialogTemplate& CParamDlg::Template()
+{
+    return kTemplate;
+}
+
 CParamDlg::CParamDlg(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("パラメータ"));
-    const CDialogUnits units = UseDialogFont(*this);
-    setFixedSize(units.Size(204, 109));
-
+    const CDialogForm form(*this, kTemplate);
     for (int row = 0; row < kRows; ++row) {
-        m_labels[row] = new QLabel(QStringLiteral("名前"), this);
-        m_labels[row]->setGeometry(units.Rect(7, kRowY[row] + 2, 40, 8));
-        m_fields[row] = new QLineEdit(this);
-        m_fields[row]->setGeometry(units.Rect(49, kRowY[row], 88, 12));
+        m_labels[row] = form.Control<QLabel>(kName, row);
+        m_fields[row] = form.Control<QLineEdit>(kValue, row);
     }
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setGeometry(units.Rect(144, 5, 50, 14));
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    cancel->setGeometry(units.Rect(144, 22, 50, 14));
-    connect(ok, &QPushButton::clicked, this, &CParamDlg::accept);
-    connect(cancel, &QPushButton::clicked, this, &CParamDlg::reject);
 }
 
 int CParamDlg::exec()

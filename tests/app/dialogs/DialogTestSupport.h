@@ -80,6 +80,8 @@ inline int NeededWidth(const QWidget& control)
     if (const auto* label = qobject_cast<const QLabel*>(&control)) {
         if (!label->pixmap().isNull())
             return label->pixmap().deviceIndependentSize().toSize().width();
+        if (label->wordWrap())
+            return 0; // broken into lines to fit: NeededHeight checks them
         return metrics.horizontalAdvance(label->buddy() ? ShownText(label->text()) : label->text());
     }
     return 0;
@@ -87,9 +89,12 @@ inline int NeededWidth(const QWidget& control)
 
 inline int NeededHeight(const QWidget& control)
 {
-    if (const auto* label = qobject_cast<const QLabel*>(&control))
+    if (const auto* label = qobject_cast<const QLabel*>(&control)) {
         if (!label->pixmap().isNull())
             return label->pixmap().deviceIndependentSize().toSize().height();
+        if (label->wordWrap())
+            return label->heightForWidth(label->width());
+    }
     return QFontMetrics(control.font()).height();
 }
 

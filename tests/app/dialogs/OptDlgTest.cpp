@@ -1,7 +1,6 @@
 #include "DialogTestSupport.h"
 
 #include "Sjis.h"
-#include "DialogUnits.h"
 #include "FileIo.h"
 #include "MemorySettingsStore.h"
 #include "TestDesktop.h"
@@ -15,7 +14,6 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -410,36 +408,6 @@ TEST(LogFileChooser, AllFilesMeansFilesWithoutADotToo)
     QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
     QApplication::sendEvent(types, &up);
     EXPECT_EQ(model->nameFilters(), QStringList(QStringLiteral("*.txt")));
-}
-
-// ---------------------------------------------------------------------------------------------
-// The template: 221 x 111 dialog units, the texts and their mnemonics, nothing clipped.
-
-TEST(OptionsTemplate, TextsAndLayout)
-{
-    CDesktop desktop;
-    COptDlg dialog(desktop);
-    const CDialogUnits units(dialog.font());
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("設定"));
-    EXPECT_EQ(dialog.size(), units.Size(221, 111));
-    EXPECT_EQ(dialog.AutoSaveCheck()->text(), QStringLiteral("計算画面をファイルに自動保存(&A)"));
-    EXPECT_EQ(dialog.FileLabel()->text(), QStringLiteral("ファイル名(&F):"));
-    EXPECT_EQ(dialog.FileLabel()->buddy(), dialog.FileEdit());
-    EXPECT_EQ(dialog.BrowseButton()->text(), QStringLiteral("参照(&B)..."));
-    EXPECT_EQ(dialog.TaxRateLabel()->text(), QStringLiteral("消費税率(&T):"));
-    EXPECT_EQ(dialog.TaxRateLabel()->buddy(), dialog.TaxRateBox());
-    EXPECT_EQ(dialog.OkButton()->text(), QStringLiteral("OK"));
-    EXPECT_TRUE(dialog.OkButton()->isDefault());
-    EXPECT_EQ(dialog.CancelButton()->text(), QStringLiteral("ｷｬﾝｾﾙ"));
-    EXPECT_TRUE(dialog.FileEdit()->text().isEmpty());
-    EXPECT_EQ(dialog.m_bAutoSave, 0);
-    ExpectLaidOutCleanly(dialog);
-
-    dialog.m_bAutoSave = 1;
-    dialog.m_strLogFile = QStringLiteral("/home/user/.local/share/Halsk/Brunovelt/計算Log.txt");
-    dialog.UpdateData(false);
-    dialog.show();
-    GrabWhenAsked(dialog, QStringLiteral("opt.png"));
 }
 
 } // namespace
