@@ -55,7 +55,13 @@ QWidget* MakeControl(QDialog& form, const PlacedControl& control)
         label->setTextFormat(Qt::PlainText);
         return label;
     }
-    case EControl::Label: return new QLabel(control.caption, &form);
+    case EControl::Label: {
+        // Plain text keeps the mnemonic of a buddy's label; a text the user wrote (a template's
+        // parameter names) is shown as it stands, never read as markup.
+        auto* label = new QLabel(control.caption, &form);
+        label->setTextFormat(Qt::PlainText);
+        return label;
+    }
     case EControl::Paragraph: {
         auto* label = new QLabel(control.caption, &form);
         label->setWordWrap(true);

@@ -376,6 +376,20 @@ TEST_F(ViewTest, TemplateWithParametersAsksForTheirValues)
     EXPECT_EQ(Sheet().GetText(), "3*2+5*2");
 }
 
+TEST_F(ViewTest, ParameterNamesAreShownAsTyped)
+{
+    store.Put("PButton", "1", "[<b>x</b>]");
+    Load("");
+    OnNextDialog([](QDialog& dialog) {
+        const QLabel* label = dynamic_cast<CParamDlg&>(dialog).Label(0);
+        // Read as markup, the label would be as wide as a bold "x".
+        EXPECT_GE(label->sizeHint().width(),
+                  label->fontMetrics().horizontalAdvance(QStringLiteral("<b>x</b>")));
+        dialog.reject();
+    });
+    Click(ID_KEY_P1);
+}
+
 TEST_F(ViewTest, CancelledParametersInsertNothing)
 {
     store.Put("PButton", "2", "[x]*2");
