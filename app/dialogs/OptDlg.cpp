@@ -51,10 +51,6 @@ public:
     }
 };
 
-} // namespace
-
-namespace {
-
 enum : int { kAutoSave, kFile, kBrowse, kTaxRate, kOk, kCancel };
 
 // Tab follows the controls from top to bottom.
