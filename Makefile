@@ -70,7 +70,10 @@ fuzz-reader: build-fuzz
 	cmake --build build-fuzz -j $(JOBS) --target chm_reader_fuzz
 	tools/fuzz-help-reader.sh build-fuzz $(FUZZ_SECONDS)
 
-test: unit-test asan-test fuzz-smoke format-check naming-check
+# The fuzz runs keep one core busy and the naming check two, so they run side by side after the
+# unit tests; each one's output is shown whole when it ends.
+test: unit-test asan-test
+	$(MAKE) --no-print-directory -j2 --output-sync=target fuzz-smoke naming-check format-check
 
 bench: deps-bench
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRUNOVELT_TESTS=OFF -DBRUNOVELT_BENCH=ON $(CMAKE_FLAGS)
