@@ -148,6 +148,8 @@ QByteArray AskLocalChannel(const QString& name, const QByteArray& request, const
     return received;
 }
 
+namespace {
+
 // A connection being served: what it sent so far, the notifier that reads it and when it is
 // given up.
 struct Client
@@ -157,6 +159,8 @@ struct Client
     std::unique_ptr<QSocketNotifier> notifier;
     std::chrono::steady_clock::time_point deadline;
 };
+
+} // namespace
 
 struct CLocalListener::CState
 {
