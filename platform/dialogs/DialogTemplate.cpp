@@ -50,11 +50,7 @@ QPushButton* MakeOkCancel(QDialog& form, EControl kind, const QString& caption)
 QWidget* MakeControl(QDialog& form, const PlacedControl& control)
 {
     switch (control.kind) {
-    case EControl::Text: {
-        auto* label = new QLabel(control.caption, &form);
-        label->setTextFormat(Qt::PlainText);
-        return label;
-    }
+    case EControl::Text:
     case EControl::Label: {
         // Plain text keeps the mnemonic of a buddy's label; a text the user wrote (a template's
         // parameter names) is shown as it stands, never read as markup.
