@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QDialog>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,19 +19,6 @@ QString TemplateText(const char* text, const int* row)
     if (row && result.contains(QStringLiteral("%1")))
         result = result.arg(*row + 1);
     return result;
-}
-
-// A "&" before anything but another "&" marks a mnemonic.
-bool HasMnemonic(const QString& text)
-{
-    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] != u'&')
-            continue;
-        if (text[i + 1] != u'&')
-            return true;
-        ++i;
-    }
-    return false;
 }
 
 // OK is the form's default button and accepts it; Cancel rejects it, as Esc does. Both call the
@@ -133,9 +121,10 @@ CDialogForm::CDialogForm(QDialog& form, const DialogTemplate& dialogTemplate,
         // A label's mnemonic gives the focus to the control after it, as on a dialog template.
         if (waitingBuddy)
             waitingBuddy->setBuddy(widget);
-        waitingBuddy = control.kind == EControl::Label && HasMnemonic(control.caption)
-                           ? static_cast<QLabel*>(widget)
-                           : nullptr;
+        waitingBuddy =
+            control.kind == EControl::Label && !QKeySequence::mnemonic(control.caption).isEmpty()
+                ? static_cast<QLabel*>(widget)
+                : nullptr;
         if (!(widget->focusPolicy() & Qt::TabFocus))
             continue;
         // Controls made here are chained in the order they are made; one made before is moved

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QKeySequence>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -44,15 +45,6 @@ const std::vector<Dialog>& Dialogs()
     return dialogs;
 }
 
-// The key of a caption's mnemonic ("&F" -> 'f'), or 0 for none.
-QChar Mnemonic(const QString& caption)
-{
-    for (qsizetype i = 0; i + 1 < caption.size(); ++i)
-        if (caption[i] == u'&' && caption[++i] != u'&')
-            return caption[i].toLower();
-    return QChar();
-}
-
 // Each dialog is its table: every control where the table puts it, with its text and name, inside
 // the form and clear of the others; a mnemonic names one control and a label's leads to the
 // control after it; Tab goes through the controls in table order and reaches every one that takes
@@ -69,7 +61,7 @@ TEST(DialogTemplates, EachDialogIsItsTable)
         const QList<QWidget*> children = dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
         const std::vector<PlacedControl> placed = PlaceControls(entry.table);
         std::vector<QWidget*> built, tabOrder;
-        std::set<QChar> mnemonics;
+        std::set<QKeySequence> mnemonics;
         for (const PlacedControl& control : placed) {
             SCOPED_TRACE(control.caption.toStdString());
             const QRect rect = units.Rect(control.x, control.y, control.width, control.height);
@@ -83,15 +75,17 @@ TEST(DialogTemplates, EachDialogIsItsTable)
             if (!control.accessibleName.isEmpty()) {
                 EXPECT_EQ((*at)->accessibleName(), control.accessibleName);
             }
-            if (!Mnemonic(control.caption).isNull()) {
-                EXPECT_TRUE(mnemonics.insert(Mnemonic(control.caption)).second);
+            const QKeySequence mnemonic = QKeySequence::mnemonic(control.caption);
+            if (!mnemonic.isEmpty()) {
+                EXPECT_TRUE(mnemonics.insert(mnemonic).second);
             }
             if ((*at)->focusPolicy() & Qt::TabFocus)
                 tabOrder.push_back(*at);
         }
         EXPECT_EQ(built.size(), static_cast<std::size_t>(children.size()));
         for (std::size_t i = 0; i + 1 < placed.size(); ++i)
-            if (placed[i].kind == EControl::Label && !Mnemonic(placed[i].caption).isNull()) {
+            if (placed[i].kind == EControl::Label &&
+                !QKeySequence::mnemonic(placed[i].caption).isEmpty()) {
                 EXPECT_EQ(qobject_cast<QLabel*>(built[i])->buddy(), built[i + 1]);
             }
         ASSERT_FALSE(tabOrder.empty());
