@@ -14,6 +14,7 @@
 JOBS         ?= 2
 FUZZ_SECONDS ?= 300
 SMOKE_FUZZ_SECONDS ?= 20
+TEST_TIMEOUT ?= 300
 CMAKE_FLAGS  ?=
 
 # What the window needs: the program, the help reader it starts and the help file.
@@ -53,12 +54,14 @@ build-fuzz: deps-test
 run: build-program
 	build-run/brunovelt
 
+# A test that hangs is ended and reported after TEST_TIMEOUT seconds (the slowest takes about 25)
+# instead of holding up the run.
 unit-test: build
-	ctest --test-dir build --output-on-failure -j $(JOBS)
+	ctest --test-dir build --output-on-failure -j $(JOBS) --timeout $(TEST_TIMEOUT)
 
 # The sanitizer build also proves that answers do not follow the process locale.
 asan-test: build-asan
-	LC_ALL=de_DE.UTF-8 ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+	LC_ALL=de_DE.UTF-8 ctest --test-dir build-asan --output-on-failure -j $(JOBS) --timeout $(TEST_TIMEOUT)
 
 fuzz-smoke: build-fuzz
 	tools/run-fuzzers.sh build-fuzz $(SMOKE_FUZZ_SECONDS)

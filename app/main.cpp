@@ -9,6 +9,7 @@
 #include "SettingsWriteFailure.h"
 #include "StartupProbe.h"
 #include "VornyApp.h"
+#include "WaylandExit.h"
 #include "WindowSystemCheck.h"
 
 #include <QApplication>
@@ -19,6 +20,33 @@
 #include <cstdlib>
 #include <filesystem>
 #include <span>
+
+namespace {
+
+// The window's run, from the application's start to the end of its event loop: the exit status.
+int RunWindow(CFontListWarmUp& fontList)
+{
+    // The desktop entry's name, by which Wayland shells give the window its entry's icon and name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("jp.example.brunovelt"));
+    // The program speaks Japanese whatever the locale: so do Qt's own buttons and dialogs.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_ja"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
+    fontList.Wait();
+    UseJapaneseApplicationFont(); // the first font asked for
+    CDesktop desktop;             // every box and dialog of the run
+    CVornyApp app(desktop, MakeUserSettingsStore(desktop));
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    if (!app.InitInstance(arguments))
+        // Another window has the document and came to the front, or a signal ended the start.
+        return app.HandedOver() || app.QuitRequested() ? 0 : 1;
+    WriteStartupProbeOncePainted(app.MainFrame());
+    return QApplication::exec();
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -47,22 +75,8 @@ int main(int argc, char** argv)
     QApplication application(argc, argv); // takes Qt's own options out of the arguments
     // Over the style the desktop or the command line chose.
     QApplication::setStyle(new CDeferredIconStyle(QApplication::style()));
-    // The desktop entry's name, by which Wayland shells give the window its entry's icon and name.
-    QGuiApplication::setDesktopFileName(QStringLiteral("jp.example.brunovelt"));
-    // The program speaks Japanese whatever the locale: so do Qt's own buttons and dialogs.
-    QTranslator qtTexts;
-    if (qtTexts.load(QStringLiteral("qtbase_ja"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
-    fontList.Wait();
-    UseJapaneseApplicationFont(); // the first font asked for
-    CDesktop desktop;             // every box and dialog of the run
-    CVornyApp app(desktop, MakeUserSettingsStore(desktop));
-    QStringList arguments = QCoreApplication::arguments();
-    arguments.removeFirst();
-    if (!app.InitInstance(arguments))
-        // Another window has the document and came to the front, or a signal ended the start.
-        return app.HandedOver() || app.QuitRequested() ? 0 : 1;
-    WriteStartupProbeOncePainted(app.MainFrame());
-    return QApplication::exec();
+    const int status = RunWindow(fontList);
+    // Everything of the program's own is saved and closed: only Qt's teardown is left.
+    ExitBeforeWaylandTeardown(status);
+    return status;
 }

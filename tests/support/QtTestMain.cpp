@@ -1,3 +1,5 @@
+#include "WaylandExit.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -23,5 +25,10 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv); // adopts the environment's locale, as the program does
     testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int status = RUN_ALL_TESTS();
+    // As the program ends: a run under weston cannot hang in Qt's teardown. The folders go
+    // first, as that end runs no destructors.
+    home.remove();
+    ExitBeforeWaylandTeardown(status);
+    return status;
 }
